@@ -1,0 +1,69 @@
+#include "config/wrapper_configuration.h"
+
+namespace veltrane {
+
+namespace {
+
+bool isTrimmed(char c) {
+  return c == '\t' || c == '\n' || c == '\r' || c == ' ';
+}
+
+}  // namespace
+
+WrapperConfiguration::WrapperConfiguration(Platform& platform, char* argumentTail)
+    : platform_(platform) {
+  readConfigFile(argumentTail);
+  readInheritedPath();
+  buildClasspathArgument();
+  quoteJvmCommand();
+}
+
+WrapperConfiguration::~WrapperConfiguration() = default;
+
+void WrapperConfiguration::appendJoined(std::string& target, std::string_view value,
+                                        std::string_view separator) {
+  if (!target.empty()) {
+    target.append(separator);
+  }
+  target.append(value);
+}
+
+void WrapperConfiguration::replaceText(std::string& target, std::string_view value) {
+  target.assign(value);
+}
+
+std::string WrapperConfiguration::trimWhitespace(std::string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && isTrimmed(text[begin])) {
+    ++begin;
+  }
+  while (end > begin && isTrimmed(text[end - 1])) {
+    --end;
+  }
+  return std::string(text.substr(begin, end - begin));
+}
+
+std::string WrapperConfiguration::lineValue(std::string_view line) {
+  size_t space = line.find(' ');
+  if (space == std::string_view::npos) {
+    return trimWhitespace(line);
+  }
+  return trimWhitespace(line.substr(space + 1));
+}
+
+// The inherited PATH goes behind the "addsyspath" directories, so those are
+// searched first by the launcher and by everything the VM starts. It is taken
+// whole, whatever its length; an absent PATH contributes an empty text.
+void WrapperConfiguration::readInheritedPath() {
+  std::string inherited;
+  platform_.getEnvironmentVariable("path", &inherited);
+  appendJoined(pathAssignment_, inherited, ";");
+}
+
+// Argument zero of the child: the quotes keep a path with spaces in one piece.
+void WrapperConfiguration::quoteJvmCommand() {
+  quotedJvmCommand_ = '"' + jvmCommand_ + '"';
+}
+
+}  // namespace veltrane

@@ -1,0 +1,87 @@
+// The launcher's configuration record: the settings read from the
+// configuration file and the launch values derived from them.
+#ifndef VELTRANE_CONFIG_WRAPPER_CONFIGURATION_H_
+#define VELTRANE_CONFIG_WRAPPER_CONFIGURATION_H_
+
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace veltrane {
+
+class JarEntries;
+
+class WrapperConfiguration {
+ public:
+  // Runs the whole configuration phase: defaults, the configuration file
+  // found from the argument tail, the inherited PATH, the class path and the
+  // quoting of the VM command. The argument tail is a part of the process
+  // command line; locating the file may cut that text in place.
+  WrapperConfiguration(Platform& platform, char* argumentTail);
+  virtual ~WrapperConfiguration();
+
+  WrapperConfiguration(const WrapperConfiguration&) = delete;
+  WrapperConfiguration& operator=(const WrapperConfiguration&) = delete;
+
+  const std::string& mainClass() const { return mainClass_; }
+  const std::string& jvmCommand() const { return jvmCommand_; }
+  const std::string& quotedJvmCommand() const { return quotedJvmCommand_; }
+  const std::string& vmParams() const { return vmParams_; }
+  const std::string& appParams() const { return appParams_; }
+  const std::string& classpathArgument() const { return classpathArgument_; }
+  const std::string& configFilePath() const { return configFilePath_; }
+  const std::string& pathAssignment() const { return pathAssignment_; }
+
+  // The system error of the failed attempt to read the configuration file,
+  // or 0 when it was read.
+  SystemError configFileError() const { return configFileError_; }
+
+  // Text operations shared by every step of the configuration phase.
+
+  // Appends value to target behind the separator; an empty target takes the
+  // value alone, without a separator.
+  static void appendJoined(std::string& target, std::string_view value,
+                           std::string_view separator);
+  static void replaceText(std::string& target, std::string_view value);
+  // Strips tabs, line feeds, carriage returns and spaces from both ends, and
+  // nothing else.
+  static std::string trimWhitespace(std::string_view text);
+  // The trimmed text after the line's first space, or the whole trimmed line
+  // when it has no space.
+  static std::string lineValue(std::string_view line);
+
+  // Gives one comment-free, trimmed configuration line its effect.
+  void applyLine(std::string_view line);
+  // Appends the jar files of one directory to the jar list.
+  void scanJarDirectory(std::string_view directory);
+  // Finds, reads and applies the configuration file.
+  void readConfigFile(char* argumentTail);
+  // Composes the class path argument from the explicit entries and the jars.
+  void buildClasspathArgument();
+
+ private:
+  void readInheritedPath();
+  void quoteJvmCommand();
+  std::string configFilePathFrom(char* argumentTail);
+  void applyConfigText(std::string_view bytes);
+  void removeFromJarList(std::string_view piece, JarEntries& jars);
+
+  Platform& platform_;
+
+  std::string mainClass_;
+  std::string jvmCommand_ = "javaw.exe";
+  std::string quotedJvmCommand_;
+  std::string vmParams_;
+  std::string appParams_;
+  std::string jarList_;
+  std::string addPathList_;
+  std::string classpathArgument_;
+  std::string configFilePath_;
+  std::string pathAssignment_ = "path=";
+  SystemError configFileError_ = 0;
+};
+
+}  // namespace veltrane
+
+#endif  // VELTRANE_CONFIG_WRAPPER_CONFIGURATION_H_

@@ -1,0 +1,44 @@
+#include "launcher/launch_main.h"
+
+#include <vector>
+
+#include "config/wrapper_configuration.h"
+#include "launcher/argument_tail.h"
+#include "launcher/error_numbers.h"
+#include "launcher/failure_report.h"
+#include "launcher/path_install.h"
+#include "launcher/program_search.h"
+
+namespace veltrane {
+
+int launchMain(Platform& platform, char* argumentTail) {
+  const WrapperConfiguration configuration(platform, argumentTail);
+
+  // A configuration file that failed to open leaves its reason behind, and
+  // the report of a child that then fails shows it.
+  int errorNumber = configuration.configFileError() == 0
+                        ? kNoError
+                        : errorNumberFromSystemError(configuration.configFileError());
+
+  installPathAssignment(platform, configuration.pathAssignment());
+
+  // Every argument is passed, empty or not: the child's command line always
+  // has the same shape.
+  const std::vector<std::string> arguments = {
+      configuration.quotedJvmCommand(), configuration.vmParams(),
+      configuration.classpathArgument(), configuration.mainClass(), configuration.appParams()};
+  if (spawnAndWait(platform, configuration.jvmCommand(), arguments, errorNumber) == 0) {
+    return 0;
+  }
+  platform.showMessage(
+      failureReport(configuration, platform.commandLine(), errorText(errorNumber)),
+      kReportCaption);
+  return 1;
+}
+
+void runLauncher(Platform& platform) {
+  const int status = launchMain(platform, argumentTail(platform.commandLine(), platform));
+  platform.exitProcess(status);
+}
+
+}  // namespace veltrane

@@ -1,0 +1,11 @@
+// The Windows entry point: a GUI-subsystem program, so no console appears.
+#include <windows.h>
+
+#include "launcher/launch_main.h"
+#include "platform/win32_platform.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  veltrane::Win32Platform platform;
+  veltrane::runLauncher(platform);
+  return 1;  // not reached: runLauncher ends the process
+}

@@ -1,0 +1,90 @@
+// The launcher's one seam to the operating system. Everything the launcher
+// asks of Windows goes through this interface, so the portable code above it
+// can be run against an in-memory fake in the unit tests.
+#ifndef VELTRANE_PLATFORM_PLATFORM_H_
+#define VELTRANE_PLATFORM_PLATFORM_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace veltrane {
+
+// A Windows system error code (the value of GetLastError).
+using SystemError = std::uint32_t;
+
+// System error codes the portable code needs to recognise by value.
+constexpr SystemError kErrorFileNotFound = 2;
+constexpr SystemError kErrorPathNotFound = 3;
+constexpr SystemError kErrorAccessDenied = 5;
+constexpr SystemError kErrorNotReady = 21;
+constexpr SystemError kErrorBadExeFormat = 193;
+
+// File attribute bit of a directory.
+constexpr std::uint32_t kAttributeDirectory = 0x10;
+
+// The result of a file attribute query: the attribute bits, or the system
+// error when the query failed.
+struct FileAttributes {
+  bool found = false;
+  std::uint32_t bits = 0;
+  SystemError error = 0;
+};
+
+// The result of starting a program and waiting for it: its exit code, or the
+// system error when it could not be started.
+struct ProcessOutcome {
+  bool started = false;
+  std::uint32_t exitCode = 0;
+  SystemError error = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The process command line as a writable text owned by the process: a NUL
+  // written into it shows in every later call.
+  virtual char* commandLine() = 0;
+
+  // Whether the byte is a lead byte of a double-byte character in the ANSI
+  // code page.
+  virtual bool isLeadByte(unsigned char byte) = 0;
+
+  // Returns true and the whole value, of any length, when the variable is
+  // defined (names are compared ignoring case); false when it is not.
+  virtual bool getEnvironmentVariable(const std::string& name, std::string* value) = 0;
+
+  // Sets the variable for this process and every child started afterwards.
+  // Returns false when the system refuses the value.
+  virtual bool setEnvironmentVariable(const std::string& name, const std::string& value) = 0;
+
+  // Lists the names of the entries that match a wildcard pattern such as
+  // "C:\lib\*.jar", in the order the system yields them. Returns false when
+  // the search fails (for example the directory is missing).
+  virtual bool findFiles(const std::string& pattern, std::vector<std::string>* names) = 0;
+
+  // The attributes of a file-system entry, or the system error of the query.
+  virtual FileAttributes fileAttributes(const std::string& path) = 0;
+
+  // Reads a whole file's bytes, letting others read and write it meanwhile.
+  // Returns false and the system error when it cannot be opened or read.
+  virtual bool readFile(const std::string& path, std::string* bytes, SystemError* error) = 0;
+
+  // Starts the program with the command line, inheriting this process's
+  // environment, current directory and handles, and waits without a time
+  // limit until it ends.
+  virtual ProcessOutcome runProcess(const std::string& application,
+                                    const std::string& commandLine) = 0;
+
+  // Shows a modal message box with one OK button and returns when it is
+  // dismissed.
+  virtual void showMessage(const std::string& text, const std::string& caption) = 0;
+
+  // Ends the process with the status after the runtime's normal clean-up.
+  virtual void exitProcess(int status) = 0;
+};
+
+}  // namespace veltrane
+
+#endif  // VELTRANE_PLATFORM_PLATFORM_H_

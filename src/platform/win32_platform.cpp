@@ -1,0 +1,171 @@
+#include "platform/win32_platform.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+namespace veltrane {
+
+namespace {
+
+// Owns a kernel handle and closes it on every path.
+class UniqueHandle {
+ public:
+  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
+  ~UniqueHandle() {
+    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) {
+      CloseHandle(handle_);
+    }
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Closes a directory search on every path.
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) {
+      FindClose(handle_);
+    }
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Text in the ANSI code page as UTF-16, for the wide message box: the ANSI
+// one cannot show a text of more than 32,767 characters.
+std::wstring wideFromAnsi(const std::string& text) {
+  if (text.empty()) {
+    return std::wstring();
+  }
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
+  return wide;
+}
+
+}  // namespace
+
+char* Win32Platform::commandLine() {
+  return GetCommandLineA();
+}
+
+bool Win32Platform::isLeadByte(unsigned char byte) {
+  return IsDBCSLeadByte(byte) != FALSE;
+}
+
+bool Win32Platform::getEnvironmentVariable(const std::string& name, std::string* value) {
+  // The value may grow between the two calls; ask again until it fits.
+  std::string buffer(256, '\0');
+  while (true) {
+    SetLastError(ERROR_SUCCESS);
+    const DWORD length =
+        GetEnvironmentVariableA(name.c_str(), &buffer[0], static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      value->clear();
+      return GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    }
+    if (length < buffer.size()) {
+      value->assign(buffer.data(), length);
+      return true;
+    }
+    buffer.resize(length);  // length counts the terminating NUL here
+  }
+}
+
+bool Win32Platform::setEnvironmentVariable(const std::string& name, const std::string& value) {
+  return SetEnvironmentVariableA(name.c_str(), value.c_str()) != FALSE;
+}
+
+bool Win32Platform::findFiles(const std::string& pattern, std::vector<std::string>* names) {
+  WIN32_FIND_DATAA entry;
+  FindHandle search(FindFirstFileA(pattern.c_str(), &entry));
+  if (search.get() == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  do {
+    names->push_back(entry.cFileName);
+  } while (FindNextFileA(search.get(), &entry));
+  return true;
+}
+
+FileAttributes Win32Platform::fileAttributes(const std::string& path) {
+  FileAttributes attributes;
+  const DWORD bits = GetFileAttributesA(path.c_str());
+  if (bits == INVALID_FILE_ATTRIBUTES) {
+    attributes.error = GetLastError();
+    return attributes;
+  }
+  attributes.found = true;
+  attributes.bits = bits;
+  return attributes;
+}
+
+bool Win32Platform::readFile(const std::string& path, std::string* bytes, SystemError* error) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    *error = GetLastError();
+    return false;
+  }
+  bytes->clear();
+  char chunk[64 * 1024];
+  DWORD read = 0;
+  while (ReadFile(file.get(), chunk, sizeof(chunk), &read, nullptr)) {
+    if (read == 0) {
+      return true;
+    }
+    bytes->append(chunk, read);
+  }
+  *error = GetLastError();
+  return false;
+}
+
+ProcessOutcome Win32Platform::runProcess(const std::string& application,
+                                         const std::string& commandLine) {
+  ProcessOutcome outcome;
+  // CreateProcessA may write into the command line, so it gets a copy.
+  std::string writableCommandLine = commandLine;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(application.c_str(), &writableCommandLine[0], nullptr, nullptr, TRUE, 0,
+                      nullptr, nullptr, &startup, &process)) {
+    outcome.error = GetLastError();
+    return outcome;
+  }
+  UniqueHandle processHandle(process.hProcess);
+  UniqueHandle threadHandle(process.hThread);
+  outcome.started = true;
+  DWORD exitCode = 0;
+  if (WaitForSingleObject(processHandle.get(), INFINITE) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(processHandle.get(), &exitCode)) {
+    exitCode = static_cast<DWORD>(-1);  // the outcome is unknown: not a success
+  }
+  outcome.exitCode = exitCode;
+  return outcome;
+}
+
+void Win32Platform::showMessage(const std::string& text, const std::string& caption) {
+  MessageBoxW(nullptr, wideFromAnsi(text).c_str(), wideFromAnsi(caption).c_str(), MB_OK);
+}
+
+void Win32Platform::exitProcess(int status) {
+  std::exit(status);  // runs exit handlers and flushes streams first
+}
+
+}  // namespace veltrane

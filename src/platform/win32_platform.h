@@ -1,0 +1,26 @@
+// The platform operations on Windows, through the Win32 API.
+#ifndef VELTRANE_PLATFORM_WIN32_PLATFORM_H_
+#define VELTRANE_PLATFORM_WIN32_PLATFORM_H_
+
+#include "platform/platform.h"
+
+namespace veltrane {
+
+class Win32Platform : public Platform {
+ public:
+  char* commandLine() override;
+  bool isLeadByte(unsigned char byte) override;
+  bool getEnvironmentVariable(const std::string& name, std::string* value) override;
+  bool setEnvironmentVariable(const std::string& name, const std::string& value) override;
+  bool findFiles(const std::string& pattern, std::vector<std::string>* names) override;
+  FileAttributes fileAttributes(const std::string& path) override;
+  bool readFile(const std::string& path, std::string* bytes, SystemError* error) override;
+  ProcessOutcome runProcess(const std::string& application,
+                            const std::string& commandLine) override;
+  void showMessage(const std::string& text, const std::string& caption) override;
+  void exitProcess(int status) override;
+};
+
+}  // namespace veltrane
+
+#endif  // VELTRANE_PLATFORM_WIN32_PLATFORM_H_

@@ -1,0 +1,128 @@
+#include "support/fake_platform.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace veltrane {
+
+namespace {
+
+// Windows compares environment names ignoring case.
+std::string lowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+}  // namespace
+
+void FakePlatform::setCommandLine(const std::string& text) {
+  commandLine_.assign(text.begin(), text.end());
+  commandLine_.push_back('\0');
+}
+
+void FakePlatform::addFile(const std::string& path, const std::string& contents) {
+  files_[path] = contents;
+}
+
+void FakePlatform::addDirectory(const std::string& path) {
+  directories_.insert(path);
+}
+
+void FakePlatform::setEnvironment(const std::string& name, const std::string& value) {
+  environment_[lowerCase(name)] = value;
+}
+
+void FakePlatform::unsetEnvironment(const std::string& name) {
+  environment_.erase(lowerCase(name));
+}
+
+std::string FakePlatform::environment(const std::string& name) const {
+  auto found = environment_.find(lowerCase(name));
+  return found == environment_.end() ? std::string() : found->second;
+}
+
+char* FakePlatform::commandLine() {
+  return commandLine_.data();
+}
+
+bool FakePlatform::isLeadByte(unsigned char byte) {
+  return leadBytes.count(byte) != 0;
+}
+
+bool FakePlatform::getEnvironmentVariable(const std::string& name, std::string* value) {
+  auto found = environment_.find(lowerCase(name));
+  if (found == environment_.end()) {
+    return false;
+  }
+  *value = found->second;
+  return true;
+}
+
+bool FakePlatform::setEnvironmentVariable(const std::string& name, const std::string& value) {
+  setEnvironment(name, value);
+  return true;
+}
+
+bool FakePlatform::findFiles(const std::string& pattern, std::vector<std::string>* names) {
+  auto found = listings.find(pattern);
+  if (found == listings.end()) {
+    return false;
+  }
+  *names = found->second;
+  return true;
+}
+
+FileAttributes FakePlatform::fileAttributes(const std::string& path) {
+  attributeQueries.push_back(path);
+  FileAttributes attributes;
+  if (attributeErrors.count(path) != 0) {
+    attributes.error = attributeErrors.at(path);
+  } else if (directories_.count(path) != 0) {
+    attributes.found = true;
+    attributes.bits = kAttributeDirectory;
+  } else if (files_.count(path) != 0) {
+    attributes.found = true;
+    attributes.bits = 0x20;  // archive
+  } else {
+    attributes.error = kErrorFileNotFound;
+  }
+  return attributes;
+}
+
+bool FakePlatform::readFile(const std::string& path, std::string* bytes, SystemError* error) {
+  auto found = files_.find(path);
+  if (found == files_.end()) {
+    *error = directories_.count(path) != 0 ? kErrorAccessDenied : kErrorFileNotFound;
+    return false;
+  }
+  *bytes = found->second;
+  return true;
+}
+
+ProcessOutcome FakePlatform::runProcess(const std::string& application,
+                                        const std::string& commandLine) {
+  ProcessOutcome outcome;
+  if (startErrors.count(application) != 0) {
+    outcome.error = startErrors.at(application);
+    return outcome;
+  }
+  if (files_.count(application) == 0) {
+    outcome.error = kErrorFileNotFound;
+    return outcome;
+  }
+  starts.push_back({application, commandLine, environment("path")});
+  outcome.started = true;
+  outcome.exitCode = exitCodes.count(application) != 0 ? exitCodes.at(application) : 0;
+  return outcome;
+}
+
+void FakePlatform::showMessage(const std::string& text, const std::string& caption) {
+  messages.push_back({text, caption});
+}
+
+void FakePlatform::exitProcess(int status) {
+  exitStatus = status;
+}
+
+}  // namespace veltrane

@@ -1,0 +1,71 @@
+// An in-memory platform for the unit tests: files, directories, environment
+// and programs are set up by the test, and every query, process start,
+// message box and exit is recorded.
+#ifndef VELTRANE_TESTS_FAKE_PLATFORM_H_
+#define VELTRANE_TESTS_FAKE_PLATFORM_H_
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace veltrane {
+
+class FakePlatform : public Platform {
+ public:
+  struct Start {
+    std::string application;
+    std::string commandLine;
+    std::string path;  // the PATH the child inherited
+  };
+  struct Message {
+    std::string text;
+    std::string caption;
+  };
+
+  // Set-up. Paths are compared as exact texts.
+  void setCommandLine(const std::string& text);
+  void addFile(const std::string& path, const std::string& contents = "");
+  void addDirectory(const std::string& path);
+  void setEnvironment(const std::string& name, const std::string& value);
+  void unsetEnvironment(const std::string& name);
+  // What FindFirstFileA/FindNextFileA yield for a pattern, in order.
+  std::map<std::string, std::vector<std::string>> listings;
+  // Failures injected per path.
+  std::map<std::string, SystemError> attributeErrors;
+  std::map<std::string, SystemError> startErrors;
+  std::map<std::string, std::uint32_t> exitCodes;  // default 0
+  std::set<unsigned char> leadBytes;
+
+  // Records.
+  std::vector<std::string> attributeQueries;
+  std::vector<Start> starts;
+  std::vector<Message> messages;
+  std::optional<int> exitStatus;
+  std::string environment(const std::string& name) const;
+
+  char* commandLine() override;
+  bool isLeadByte(unsigned char byte) override;
+  bool getEnvironmentVariable(const std::string& name, std::string* value) override;
+  bool setEnvironmentVariable(const std::string& name, const std::string& value) override;
+  bool findFiles(const std::string& pattern, std::vector<std::string>* names) override;
+  FileAttributes fileAttributes(const std::string& path) override;
+  bool readFile(const std::string& path, std::string* bytes, SystemError* error) override;
+  ProcessOutcome runProcess(const std::string& application,
+                            const std::string& commandLine) override;
+  void showMessage(const std::string& text, const std::string& caption) override;
+  void exitProcess(int status) override;
+
+ private:
+  std::vector<char> commandLine_ = {'\0'};
+  std::map<std::string, std::string> files_;
+  std::set<std::string> directories_;
+  std::map<std::string, std::string> environment_;  // names in lower case
+};
+
+}  // namespace veltrane
+
+#endif  // VELTRANE_TESTS_FAKE_PLATFORM_H_
