@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace veltrane {
 
@@ -123,6 +124,14 @@ void FakePlatform::showMessage(const std::string& text, const std::string& capti
 
 void FakePlatform::exitProcess(int status) {
   exitStatus = status;
+}
+
+std::unique_ptr<WrapperConfiguration> configureFromText(FakePlatform& platform,
+                                                        const std::string& configText) {
+  platform.setCommandLine("C:\\apps\\tool.exe");
+  platform.addFile("C:\\apps\\tool.config", configText);
+  char* commandLine = platform.commandLine();
+  return std::make_unique<WrapperConfiguration>(platform, commandLine + std::strlen(commandLine));
 }
 
 }  // namespace veltrane

@@ -5,11 +5,13 @@
 #define VELTRANE_TESTS_FAKE_PLATFORM_H_
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "config/wrapper_configuration.h"
 #include "platform/platform.h"
 
 namespace veltrane {
@@ -65,6 +67,11 @@ class FakePlatform : public Platform {
   std::set<std::string> directories_;
   std::map<std::string, std::string> environment_;  // names in lower case
 };
+
+// The configuration of a launcher started as C:\apps\tool.exe without
+// arguments, whose C:\apps\tool.config holds the text.
+std::unique_ptr<WrapperConfiguration> configureFromText(FakePlatform& platform,
+                                                        const std::string& configText);
 
 }  // namespace veltrane
 

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "support/fake_platform.h"
+
+namespace veltrane {
+namespace {
+
+struct KeyCase {
+  const char* line;
+  const char* jvmCommand;
+  const char* vmParams;
+  const char* appParams;
+  const char* mainClass;
+};
+
+TEST(ApplyLine, KeysMatchOnTheirLengthInTableOrderAndCaseSensitively) {
+  const KeyCase cases[] = {
+      {"jvm x", "x", "", "", ""},
+      {"jvmx y", "y", "", "", ""},                    // only the key's length is compared
+      {"jvm", "jvm", "", "", ""},                     // no space: the whole line is the value
+      {"Jvm x", "javaw.exe", "", "", ""},             // case matters
+      {"jv x", "javaw.exe", "", "", ""},              // shorter than every key
+      {"parameter x", "javaw.exe", "", "x", ""},      // "param" is a prefix
+      {"vmparams -a", "javaw.exe", "-a", "", ""},     // "vmparam" wins before "param"
+      {"vmparam\t-Xmx1g", "javaw.exe", "vmparam\t-Xmx1g", "", ""},
+      {"mainclass a.B", "javaw.exe", "", "", "a.B"},
+      {"mainclassX a.B", "javaw.exe", "", "", "a.B"},
+      {"unknown key", "javaw.exe", "", "", ""},
+  };
+  for (const KeyCase& c : cases) {
+    FakePlatform platform;
+    auto config = configureFromText(platform, "");
+    config->applyLine(c.line);
+    EXPECT_EQ(config->jvmCommand(), c.jvmCommand) << c.line;
+    EXPECT_EQ(config->vmParams(), c.vmParams) << c.line;
+    EXPECT_EQ(config->appParams(), c.appParams) << c.line;
+    EXPECT_EQ(config->mainClass(), c.mainClass) << c.line;
+  }
+}
+
+TEST(ApplyLine, ListsUseTheirOwnSeparators) {
+  FakePlatform platform;
+  auto config = configureFromText(platform,
+                                  "addsyspath C:\\n1\naddsyspath C:\\n2\naddpath C:\\c1\n"
+                                  "addpath C:\\c2\nvmparam -a\nvmparam -b\nparam x\nparam y\n");
+  EXPECT_EQ(config->pathAssignment(), "path=;C:\\n1;C:\\n2;");
+  EXPECT_EQ(config->classpathArgument(), "-classpath \"C:\\c1;C:\\c2;\"");
+  EXPECT_EQ(config->vmParams(), "-a -b");
+  EXPECT_EQ(config->appParams(), "x y");
+}
+
+TEST(ScanJarDirectory, AddsFilesInSystemOrderAndSkipsFoldersAndUnreadableEntries) {
+  for (const char* folder : {"C:/app/lib", "C:\\app\\lib\\", "C:\\app/lib"}) {
+    FakePlatform platform;
+    platform.listings["C:\\app\\lib\\*.jar"] = {"b.jar", "a.jar", "old.jar", "gone.jar"};
+    platform.addFile("C:\\app\\lib\\a.jar");
+    platform.addFile("C:\\app\\lib\\b.jar");
+    platform.addDirectory("C:\\app\\lib\\old.jar");
+    platform.attributeErrors["C:\\app\\lib\\gone.jar"] = kErrorAccessDenied;
+    auto config = configureFromText(platform, std::string("addjars ") + folder);
+    EXPECT_EQ(config->classpathArgument(), "-classpath \"C:\\app\\lib\\b.jar;C:\\app\\lib\\a.jar\"")
+        << folder;
+  }
+}
+
+TEST(ScanJarDirectory, MissingDirectoriesAddNothingAndLaterOnesFollowInFileOrder) {
+  FakePlatform platform;
+  platform.listings["C:\\one\\*.jar"] = {"x.jar"};
+  platform.listings["C:\\two\\*.jar"] = {"y.jar"};
+  platform.addFile("C:\\one\\x.jar");
+  platform.addFile("C:\\two\\y.jar");
+  auto config = configureFromText(platform, "addjars C:\\two\naddjars C:\\missing\naddjars C:\\one");
+  EXPECT_EQ(config->classpathArgument(), "-classpath \"C:\\two\\y.jar;C:\\one\\x.jar\"");
+}
+
+}  // namespace
+}  // namespace veltrane

@@ -1,0 +1,80 @@
+#include "config/wrapper_configuration.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_platform.h"
+
+namespace veltrane {
+namespace {
+
+using Config = WrapperConfiguration;
+
+TEST(TextOperations, TrimWhitespaceStripsOnlyTabFeedReturnAndSpace) {
+  EXPECT_EQ(Config::trimWhitespace(" \t a b \r\n"), "a b");
+  EXPECT_EQ(Config::trimWhitespace("\va"), "\va");  // vertical tab stops trimming
+  EXPECT_EQ(Config::trimWhitespace("\fa\f"), "\fa\f");
+  EXPECT_EQ(Config::trimWhitespace("\xA0x\xA0"), "\xA0x\xA0");
+  EXPECT_EQ(Config::trimWhitespace(""), "");
+  EXPECT_EQ(Config::trimWhitespace(" \t\r\n "), "");
+}
+
+TEST(TextOperations, LineValueIsTheTrimmedTextAfterTheFirstSpace) {
+  EXPECT_EQ(Config::lineValue("param  -x  y"), "-x  y");
+  EXPECT_EQ(Config::lineValue("mainclass"), "mainclass");
+  EXPECT_EQ(Config::lineValue("vmparam\t-Xmx1g"), "vmparam\t-Xmx1g");  // only a space separates
+}
+
+TEST(TextOperations, AppendJoinedPutsNoSeparatorInFrontOfTheFirstValue) {
+  std::string target;
+  Config::appendJoined(target, "a", ";");
+  EXPECT_EQ(target, "a");
+  Config::appendJoined(target, "b", ";");
+  EXPECT_EQ(target, "a;b");
+  std::string path = "path=";
+  Config::appendJoined(path, "C:\\bin", ";");
+  EXPECT_EQ(path, "path=;C:\\bin");
+  Config::replaceText(path, "x");
+  EXPECT_EQ(path, "x");
+}
+
+TEST(Construction, WithoutConfigurationLinesTheDefaultsStand) {
+  FakePlatform platform;
+  platform.setEnvironment("PATH", "P");
+  auto config = configureFromText(platform, "");
+  EXPECT_EQ(config->pathAssignment(), "path=;P");
+  EXPECT_EQ(config->classpathArgument(), "");
+  EXPECT_EQ(config->jvmCommand(), "javaw.exe");
+  EXPECT_EQ(config->quotedJvmCommand(), "\"javaw.exe\"");
+  EXPECT_EQ(config->mainClass() + config->vmParams() + config->appParams(), "");
+}
+
+TEST(Construction, PathAssignmentEndsWithTheInheritedPathInAnyForm) {
+  FakePlatform absent;
+  EXPECT_EQ(configureFromText(absent, "")->pathAssignment(), "path=;");
+  FakePlatform empty;
+  empty.setEnvironment("Path", "");
+  EXPECT_EQ(configureFromText(empty, "addsyspath C:\\a")->pathAssignment(), "path=;C:\\a;");
+  FakePlatform present;
+  present.setEnvironment("PATH", "C:\\Windows");
+  EXPECT_EQ(configureFromText(present, "addsyspath C:\\a\naddsyspath C:\\b")->pathAssignment(),
+            "path=;C:\\a;C:\\b;C:\\Windows");
+  // A long inherited path is taken whole, not cut at a buffer's size.
+  FakePlatform longPath;
+  const std::string inherited = std::string(5000, 'x') + ";C:\\last";
+  longPath.setEnvironment("PATH", inherited);
+  EXPECT_EQ(configureFromText(longPath, "")->pathAssignment(), "path=;" + inherited);
+}
+
+TEST(Construction, RepeatedKeysReplaceOrAppend) {
+  FakePlatform platform;
+  auto config = configureFromText(platform,
+                                  "jvm C:\\one\\javaw.exe\njvm C:\\my java\\javaw.exe\n"
+                                  "vmparam -Xmx1g\nvmparam -Dx=1\nparam a\nparam b c\n");
+  EXPECT_EQ(config->jvmCommand(), "C:\\my java\\javaw.exe");
+  EXPECT_EQ(config->quotedJvmCommand(), "\"C:\\my java\\javaw.exe\"");
+  EXPECT_EQ(config->vmParams(), "-Xmx1g -Dx=1");
+  EXPECT_EQ(config->appParams(), "a b c");
+}
+
+}  // namespace
+}  // namespace veltrane
