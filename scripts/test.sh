@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every preset and runs every test: the unit
+# tests (plain and under AddressSanitizer and UBSan), the end-to-end tests of
+# veltrane.exe under Wine, the fuzz smoke run and the code quality checks.
+# Fails on the first failing step.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+step() { printf '\n== %s ==\n' "$*"; }
+
+step "Installing what is missing"
+scripts/install-deps.sh
+
+step "Unit tests"
+cmake --preset host >/dev/null
+cmake --build --preset host
+ctest --preset host
+
+step "Unit tests under AddressSanitizer and UBSan"
+cmake --preset host-sanitize >/dev/null
+cmake --build --preset host-sanitize
+ctest --preset host-sanitize
+
+step "veltrane.exe and its end-to-end tests under Wine"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+ctest --preset windows
+
+step "Fuzz smoke run"
+scripts/fuzz-smoke.sh
+
+step "Format and clang-tidy"
+scripts/check-quality.sh
+
+step "All tests passed"
