@@ -8,13 +8,17 @@ namespace veltrane {
 
 namespace {
 
-// Owns a kernel handle and closes it on every path.
+// Owns a handle and releases it on every path: kernel handles with
+// CloseHandle, directory searches with FindClose.
 class UniqueHandle {
  public:
-  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
+  using Release = BOOL(WINAPI*)(HANDLE);
+
+  explicit UniqueHandle(HANDLE handle, Release release = CloseHandle)
+      : handle_(handle), release_(release) {}
   ~UniqueHandle() {
-    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) {
-      CloseHandle(handle_);
+    if (valid()) {
+      release_(handle_);
     }
   }
   UniqueHandle(const UniqueHandle&) = delete;
@@ -25,24 +29,7 @@ class UniqueHandle {
 
  private:
   HANDLE handle_;
-};
-
-// Closes a directory search on every path.
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) {
-      FindClose(handle_);
-    }
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
+  Release release_;
 };
 
 // Text in the ANSI code page as UTF-16, for the wide message box: the ANSI
@@ -93,8 +80,8 @@ bool Win32Platform::setEnvironmentVariable(const std::string& name, const std::s
 
 bool Win32Platform::findFiles(const std::string& pattern, std::vector<std::string>* names) {
   WIN32_FIND_DATAA entry;
-  FindHandle search(FindFirstFileA(pattern.c_str(), &entry));
-  if (search.get() == INVALID_HANDLE_VALUE) {
+  UniqueHandle search(FindFirstFileA(pattern.c_str(), &entry), FindClose);
+  if (!search.valid()) {
     return false;
   }
   do {
