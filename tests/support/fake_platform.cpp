@@ -18,8 +18,11 @@ std::string lowerCase(std::string text) {
 }  // namespace
 
 void FakePlatform::setCommandLine(const std::string& text) {
-  commandLine_.assign(text.begin(), text.end());
-  commandLine_.push_back('\0');
+  // Exactly as long as the text and its NUL, so that AddressSanitizer sees
+  // any read past the end.
+  std::vector<char> line(text.size() + 1, '\0');
+  std::copy(text.begin(), text.end(), line.begin());
+  commandLine_.swap(line);
 }
 
 void FakePlatform::addFile(const std::string& path, const std::string& contents) {

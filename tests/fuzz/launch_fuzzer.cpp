@@ -1,0 +1,180 @@
+// The whole launch from arbitrary config bytes, command line and inherited
+// PATH, through to the child's command line, its PATH and the failure
+// report. The input is four header bytes (flags, density, two seed bytes),
+// then the command line, the inherited PATH and the jar names ("|"-separated)
+// each ended by a NUL, and the config bytes.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "config/wrapper_configuration.h"
+#include "fuzz/oracle_platform.h"
+#include "launcher/argument_tail.h"
+#include "launcher/error_numbers.h"
+#include "launcher/failure_report.h"
+#include "launcher/launch_main.h"
+#include "launcher/path_install.h"
+#include "launcher/program_search.h"
+
+namespace veltrane {
+namespace {
+
+bool endsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// Repeats a short text past the limits of the platform.
+std::string grown(const std::string& text, size_t size) {
+  std::string result = text.empty() ? "x" : text;
+  while (result.size() < size) {
+    result += result;
+  }
+  return result;
+}
+
+std::vector<std::string> split(std::string_view text, char separator) {
+  std::vector<std::string> pieces;
+  for (size_t next = 0; next <= text.size();) {
+    const size_t end = std::min(text.find(separator, next), text.size());
+    pieces.emplace_back(text.substr(next, end - next));
+    next = end + 1;
+  }
+  return pieces;
+}
+
+// Jar names as a directory listing yields them: Windows file names hold no
+// control characters and none of <>:"/\|?*.
+std::vector<std::string> fileNames(std::string_view text) {
+  std::vector<std::string> names = split(text, '|');
+  for (std::string& name : names) {
+    name.erase(std::remove_if(name.begin(), name.end(),
+                              [](unsigned char c) {
+                                return c < 32 || std::strchr("<>:\"/\\|?*", c) != nullptr;
+                              }),
+               name.end());
+  }
+  return names;
+}
+
+void checkPath(const WrapperConfiguration& configuration, const std::string& inherited,
+               OraclePlatform& platform) {
+  const std::string& assignment = configuration.pathAssignment();
+  require(assignment.compare(0, 5, "path=") == 0, "the assignment begins with path=");
+  require(endsWith(assignment, ";" + inherited), "the assignment ends with the inherited PATH");
+  const std::string value = assignment.substr(5);
+  const std::string installed = platform.environment("path");
+  require(value.compare(0, installed.size(), installed) == 0, "the PATH installed is a prefix");
+  if (value.size() <= kMaxEnvironmentValue) {
+    require(installed == value, "a PATH that fits is installed whole");
+  } else {
+    require(value[installed.size()] == ';' &&
+                value.find(';', installed.size() + 1) > kMaxEnvironmentValue,
+            "an over-long PATH is cut at its last whole element that fits");
+  }
+}
+
+std::string childCommandLine(const WrapperConfiguration& configuration) {
+  return joinArguments({configuration.quotedJvmCommand(), configuration.vmParams(),
+                        configuration.classpathArgument(), configuration.mainClass(),
+                        configuration.appParams()});
+}
+
+void checkLaunch(const WrapperConfiguration& configuration, OraclePlatform& platform) {
+  const std::string& quoted = configuration.quotedJvmCommand();
+  const std::string commandLine = childCommandLine(configuration);
+  require(!configuration.jvmCommand().empty(), "the VM command is never empty");
+  require(platform.exitStatus == 0 || platform.exitStatus == 1, "the status is 0 or 1");
+  require(platform.starts.size() <= 1, "at most one child");
+  for (const FakePlatform::Start& start : platform.starts) {
+    require(start.commandLine == commandLine, "the child gets the five arguments");
+    require(start.commandLine.compare(0, quoted.size() + 1, quoted + ' ') == 0,
+            "the child's command line begins with the quoted VM command and a space");
+    require(start.commandLine.size() <= kMaxCommandLine, "no over-long command line starts");
+    require(start.path == platform.environment("path"), "the child inherits the new PATH");
+  }
+  const bool succeeded = !platform.starts.empty() && platform.exitCode == 0;
+  require((platform.exitStatus == 0) == succeeded, "status 0 exactly when the child succeeded");
+  require(platform.messages.size() == (succeeded ? 0u : 1u), "one report for each failure");
+}
+
+std::string expectedError(const WrapperConfiguration& configuration, OraclePlatform& platform) {
+  if (platform.starts.empty()) {
+    return "";  // some reason for the failed start
+  }
+  const SystemError configError = configuration.configFileError();
+  return configError == 0 ? "No error" : errorText(errorNumberFromSystemError(configError));
+}
+
+void checkReport(const WrapperConfiguration& configuration, OraclePlatform& platform,
+                 const std::string& originalCommandLine) {
+  const FakePlatform::Message& message = platform.messages.at(0);
+  require(message.caption == kReportCaption, "the report has its caption");
+  const std::string shown = platform.commandLine();
+  require(originalCommandLine.compare(0, shown.size(), shown) == 0,
+          "the shown command line is the original, at most cut short");
+  const std::string tried = configuration.jvmCommand() + ' ' + configuration.vmParams() + ' ' +
+                            configuration.classpathArgument() + ' ' + configuration.mainClass() +
+                            ' ' + configuration.appParams();
+  require(tried.find('\n') == std::string::npos, "no configured value holds a line feed");
+  const std::vector<std::string> lines = split(message.text, '\n');
+  const std::string& path = configuration.configFilePath();
+  require(lines[0] == "Couldn't start Veltrane using \"" + tried + "\".", "the first line");
+  const std::string errorLabel = "\nError Message: ";
+  const std::string error = message.text.substr(message.text.rfind(errorLabel) + errorLabel.size());
+  if (path.find('\n') == std::string::npos && shown.find('\n') == std::string::npos) {
+    require(lines.size() == 4 && lines[1] == "Configfile: " + path &&
+                lines[2] == "commandline: " + shown && lines[3] == "Error Message: " + error,
+            "the report has exactly its four labelled lines");
+  }
+  const std::string expected = expectedError(configuration, platform);
+  require(expected.empty() ? error != "No error" && error != "Unknown error" : error == expected,
+          "the error text names the cause");
+  require(error != "Arg list too long" || childCommandLine(configuration).size() > kMaxCommandLine,
+          "only an over-long command line is too long");
+}
+
+}  // namespace
+}  // namespace veltrane
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+  using namespace veltrane;
+  if (size < 4) {
+    return 0;
+  }
+  const std::uint8_t flags = data[0];
+  OraclePlatform platform(static_cast<std::uint16_t>(data[2] << 8 | data[3]), data[1]);
+  const std::vector<std::string> fields =
+      splitAtNul(std::string_view(reinterpret_cast<const char*>(data) + 4, size - 4), 4);
+  platform.setCommandLine(fields[0]);
+  std::string inherited = (flags & 0x80) != 0 ? grown(fields[1], kMaxEnvironmentValue) : fields[1];
+  if ((flags & 1) != 0) {
+    platform.setEnvironment("PATH", inherited);
+  } else {
+    inherited.clear();  // an absent PATH adds an empty text
+  }
+  if ((flags & 2) != 0) {
+    platform.configError = (flags & 4) != 0 ? kErrorAccessDenied : kErrorFileNotFound;
+  }
+  platform.listingWorks = (flags & 8) == 0;
+  if (!fields[2].empty()) {
+    platform.jarNames = fileNames(fields[2]);
+  }
+  platform.exitCode = (flags & 0x10) == 0 ? 0 : (flags & 0x20) != 0 ? 0xFFFFFFFFu : 1;
+  platform.configBytes = (flags & 0x40) != 0 ? grown(fields[3], kMaxCommandLine) : fields[3];
+
+  // A twin runs the configuration phase alone, so its record can be read.
+  OraclePlatform twin = platform;
+  const std::string originalCommandLine = twin.commandLine();
+  const WrapperConfiguration configuration(twin, argumentTail(twin.commandLine(), twin));
+  runLauncher(platform);
+
+  require(platform.configReads == std::vector<std::string>{configuration.configFilePath()},
+          "the file read is the file the report names");
+  checkPath(configuration, inherited, platform);
+  checkLaunch(configuration, platform);
+  if (!platform.messages.empty()) {
+    checkReport(configuration, platform, originalCommandLine);
+  }
+  return 0;
+}

@@ -1,0 +1,102 @@
+#include "fuzz/oracle_platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace veltrane {
+
+namespace {
+
+// Failures of an attribute query for a path that does not exist; mostly
+// "missing", so that searches go on.
+constexpr SystemError kQueryErrors[] = {kErrorFileNotFound, kErrorPathNotFound, kErrorFileNotFound,
+                                        kErrorPathNotFound, kErrorNotReady,     kErrorAccessDenied,
+                                        123 /* bad name */, kErrorFileNotFound};
+// Failures of starting a file that exists; 0 starts it.
+constexpr SystemError kStartErrors[] = {0,  0, 0, 0, 0, kErrorBadExeFormat, kErrorAccessDenied,
+                                        740 /* elevation required */};
+
+}  // namespace
+
+std::uint32_t OraclePlatform::hash(std::string_view path) const {
+  std::uint32_t value = 2166136261u ^ seed_;  // FNV-1a
+  for (unsigned char byte : path) {
+    value = (value ^ byte) * 16777619u;
+  }
+  return value;
+}
+
+FileAttributes OraclePlatform::entry(std::string_view path) const {
+  const std::uint32_t bits = hash(path);
+  FileAttributes attributes;
+  if ((bits & 0xFF) < density_) {
+    attributes.found = true;
+    attributes.bits = (bits & 0x100) != 0 ? kAttributeDirectory : 0x20;
+  } else {
+    attributes.error = kQueryErrors[(bits >> 9) & 7];
+  }
+  return attributes;
+}
+
+FileAttributes OraclePlatform::fileAttributes(const std::string& path) {
+  attributeQueries.push_back(path);
+  return entry(path);
+}
+
+ProcessOutcome OraclePlatform::runProcess(const std::string& application,
+                                          const std::string& commandLine) {
+  ProcessOutcome outcome;
+  const FileAttributes attributes = entry(application);
+  if (!attributes.found) {
+    outcome.error = attributes.error;
+  } else if ((attributes.bits & kAttributeDirectory) != 0) {
+    outcome.error = kErrorAccessDenied;  // what Windows says for a folder
+  } else {
+    outcome.error = kStartErrors[(hash(application) >> 12) & 7];
+  }
+  if (outcome.error == 0) {
+    starts.push_back({application, commandLine, environment("path")});
+    outcome.started = true;
+    outcome.exitCode = exitCode;
+  }
+  return outcome;
+}
+
+bool OraclePlatform::readFile(const std::string& path, std::string* bytes, SystemError* error) {
+  configReads.push_back(path);
+  if (configError != 0) {
+    *error = configError;
+    return false;
+  }
+  *bytes = configBytes;
+  return true;
+}
+
+bool OraclePlatform::findFiles(const std::string&, std::vector<std::string>* names) {
+  *names = jarNames;
+  return listingWorks;
+}
+
+void require(bool holds, const char* invariant) {
+  if (!holds) {
+    std::fprintf(stderr, "invariant broken: %s\n", invariant);
+    std::abort();
+  }
+}
+
+std::vector<std::string> splitAtNul(std::string_view input, size_t count) {
+  std::vector<std::string> pieces;
+  while (pieces.size() + 1 < count) {
+    const size_t nul = input.find('\0');
+    if (nul == std::string_view::npos) {
+      break;
+    }
+    pieces.emplace_back(input.substr(0, nul));
+    input.remove_prefix(nul + 1);
+  }
+  pieces.emplace_back(input);
+  pieces.resize(count);
+  return pieces;
+}
+
+}  // namespace veltrane
