@@ -2,8 +2,8 @@
 
 namespace veltrane {
 
-std::string failureReport(const WrapperConfiguration& configuration,
-                          std::string_view commandLine, std::string_view errorText) {
+std::string failureReport(const WrapperConfiguration& configuration, std::string_view commandLine,
+                          std::string_view errorText) {
   // The VM command appears without the quotes the child gets, so the line
   // reads like the command a user would type.
   std::string report = "Couldn't start Veltrane using \"";

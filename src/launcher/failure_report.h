@@ -13,8 +13,8 @@ constexpr const char* kReportCaption = "Error starting Veltrane";
 
 // Four lines: the command that was tried, the configuration file, the
 // launcher's command line and the error text. Built whole at any length.
-std::string failureReport(const WrapperConfiguration& configuration,
-                          std::string_view commandLine, std::string_view errorText);
+std::string failureReport(const WrapperConfiguration& configuration, std::string_view commandLine,
+                          std::string_view errorText);
 
 }  // namespace veltrane
 

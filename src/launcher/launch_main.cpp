@@ -25,14 +25,13 @@ int launchMain(Platform& platform, char* argumentTail) {
   // Every argument is passed, empty or not: the child's command line always
   // has the same shape.
   const std::vector<std::string> arguments = {
-      configuration.quotedJvmCommand(), configuration.vmParams(),
-      configuration.classpathArgument(), configuration.mainClass(), configuration.appParams()};
+      configuration.quotedJvmCommand(), configuration.vmParams(), configuration.classpathArgument(),
+      configuration.mainClass(), configuration.appParams()};
   if (spawnAndWait(platform, configuration.jvmCommand(), arguments, errorNumber) == 0) {
     return 0;
   }
-  platform.showMessage(
-      failureReport(configuration, platform.commandLine(), errorText(errorNumber)),
-      kReportCaption);
+  platform.showMessage(failureReport(configuration, platform.commandLine(), errorText(errorNumber)),
+                       kReportCaption);
   return 1;
 }
 

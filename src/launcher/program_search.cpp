@@ -70,8 +70,7 @@ Attempt start(Platform& platform, const std::string& path, const std::string& co
 // Tries one candidate name: it must exist as it stands when its last
 // component has an extension; otherwise the program extensions are probed
 // in order and the first that exists is started.
-Attempt tryCandidate(Platform& platform, const std::string& name,
-                     const std::string& commandLine) {
+Attempt tryCandidate(Platform& platform, const std::string& name, const std::string& commandLine) {
   const std::string path = isBareName(name) ? ".\\" + name : name;
   if (lastComponentHasDot(path)) {
     const FileAttributes attributes = platform.fileAttributes(path);

@@ -15,9 +15,10 @@ using Lines = std::vector<std::string_view>;
 TEST(TextModeLines, ReadsLikeTheRuntimesTextMode) {
   EXPECT_EQ(textModeLines("a\r\nb\nc"), (Lines{"a", "b", "c"}));
   EXPECT_EQ(textModeLines("a\rb\r\r\n"), (Lines{"a\rb\r"}));  // a lone CR stays
-  EXPECT_EQ(textModeLines("a\nb\x1A" "c\nd"), (Lines{"a", "b"}));
+  EXPECT_EQ(textModeLines("a\nb\032c\nd"), (Lines{"a", "b"}));
   EXPECT_EQ(textModeLines(std::string_view("ab\0cd\nef", 8)), (Lines{"ab", "ef"}));
-  EXPECT_EQ(textModeLines("\xEF\xBB\xBFjvm x\n\xEF\xBB\xBFjvm y"), (Lines{"jvm x", "\xEF\xBB\xBFjvm y"}));
+  EXPECT_EQ(textModeLines("\xEF\xBB\xBFjvm x\n\xEF\xBB\xBFjvm y"),
+            (Lines{"jvm x", "\xEF\xBB\xBFjvm y"}));
   EXPECT_EQ(textModeLines(""), Lines{});
   EXPECT_EQ(textModeLines("\n\n"), (Lines{"", ""}));
 }

@@ -16,12 +16,12 @@ struct KeyCase {
 TEST(ApplyLine, KeysMatchOnTheirLengthInTableOrderAndCaseSensitively) {
   const KeyCase cases[] = {
       {"jvm x", "x", "", "", ""},
-      {"jvmx y", "y", "", "", ""},                    // only the key's length is compared
-      {"jvm", "jvm", "", "", ""},                     // no space: the whole line is the value
-      {"Jvm x", "javaw.exe", "", "", ""},             // case matters
-      {"jv x", "javaw.exe", "", "", ""},              // shorter than every key
-      {"parameter x", "javaw.exe", "", "x", ""},      // "param" is a prefix
-      {"vmparams -a", "javaw.exe", "-a", "", ""},     // "vmparam" wins before "param"
+      {"jvmx y", "y", "", "", ""},                 // only the key's length is compared
+      {"jvm", "jvm", "", "", ""},                  // no space: the whole line is the value
+      {"Jvm x", "javaw.exe", "", "", ""},          // case matters
+      {"jv x", "javaw.exe", "", "", ""},           // shorter than every key
+      {"parameter x", "javaw.exe", "", "x", ""},   // "param" is a prefix
+      {"vmparams -a", "javaw.exe", "-a", "", ""},  // "vmparam" wins before "param"
       {"vmparam\t-Xmx1g", "javaw.exe", "vmparam\t-Xmx1g", "", ""},
       {"mainclass a.B", "javaw.exe", "", "", "a.B"},
       {"mainclassX a.B", "javaw.exe", "", "", "a.B"},
@@ -69,7 +69,8 @@ TEST(ScanJarDirectory, MissingDirectoriesAddNothingAndLaterOnesFollowInFileOrder
   platform.listings["C:\\two\\*.jar"] = {"y.jar"};
   platform.addFile("C:\\one\\x.jar");
   platform.addFile("C:\\two\\y.jar");
-  auto config = configureFromText(platform, "addjars C:\\two\naddjars C:\\missing\naddjars C:\\one");
+  auto config =
+      configureFromText(platform, "addjars C:\\two\naddjars C:\\missing\naddjars C:\\one");
   EXPECT_EQ(config->classpathArgument(), "-classpath \"C:\\two\\y.jar;C:\\one\\x.jar\"");
 }
 

@@ -38,8 +38,9 @@ TEST_F(LaunchMain, TheDefaultLaunchPassesFourEmptyArgumentsAndEndsWithZero) {
 }
 
 TEST_F(LaunchMain, AFailingChildGetsTheFourLineReportAndStatusOne) {
-  configure("jvm C:\\java\\javaw.exe\nvmparam -Xmx512m\naddsyspath C:\\native\n"
-            "addpath C:\\classes\nmainclass com.example.Main\nparam --verbose\n");
+  configure(
+      "jvm C:\\java\\javaw.exe\nvmparam -Xmx512m\naddsyspath C:\\native\n"
+      "addpath C:\\classes\nmainclass com.example.Main\nparam --verbose\n");
   platform.addFile("C:\\java\\javaw.exe");
   platform.exitCodes["C:\\java\\javaw.exe"] = 3;
   run();
@@ -128,10 +129,10 @@ TEST(PathInstall, AnOverlongPathKeepsTheConfiguredDirectoriesInFront) {
 
 TEST(ErrorNumbers, SystemErrorsMapLikeTheWindowsRuntime) {
   const std::pair<SystemError, int> cases[] = {
-      {2, kNoSuchFile},        {3, kNoSuchFile},      {206, kNoSuchFile},
-      {5, kPermissionDenied},  {21, kPermissionDenied}, {36, kPermissionDenied},
-      {8, kNotEnoughSpace},    {1816, kNotEnoughSpace}, {10, kArgListTooLong},
-      {193, kExecFormatError}, {202, kExecFormatError}, {203, kInvalidArgument},
+      {2, kNoSuchFile},        {3, kNoSuchFile},          {206, kNoSuchFile},
+      {5, kPermissionDenied},  {21, kPermissionDenied},   {36, kPermissionDenied},
+      {8, kNotEnoughSpace},    {1816, kNotEnoughSpace},   {10, kArgListTooLong},
+      {193, kExecFormatError}, {202, kExecFormatError},   {203, kInvalidArgument},
       {740, kInvalidArgument}, {145, kDirectoryNotEmpty}, {0, kInvalidArgument},
   };
   for (const auto& [error, number] : cases) {

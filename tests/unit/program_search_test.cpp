@@ -69,13 +69,13 @@ TEST_F(ProgramSearch, WhatEndsTheSearch) {
   const std::string element258(258, 'p');
   const std::string nearLimit = "C:\\" + std::string(247, 'd');  // + "\" + "javaw.exe" = 260
   const Case cases[] = {
-      {"C:\\a;\"\";C:\\bin", kNoSuchFile, 2},                    // an empty quoted element
+      {"C:\\a;\"\";C:\\bin", kNoSuchFile, 2},  // an empty quoted element
       {"C:\\a;" + element258 + ";C:\\bin", kResultTooLarge, 2},
       {element257 + ";C:\\bin", kNoSuchFile, 1},  // fits the buffer, but not a path
       {nearLimit + ";C:\\bin", kNoSuchFile, 1},
       {nearLimit.substr(1) + ";C:\\bin", kNoError, 3},  // one shorter is still tried
       {"C:\\denied;C:\\bin", kPermissionDenied, 2},
-      {"C:\\notready;\\\\srv\\denied;C:\\bin", kNoError, 4},      // these go on
+      {"C:\\notready;\\\\srv\\denied;C:\\bin", kNoError, 4},  // these go on
   };
   for (const Case& c : cases) {
     platform = FakePlatform();
@@ -94,7 +94,8 @@ TEST_F(ProgramSearch, WhatEndsTheSearch) {
 TEST_F(ProgramSearch, OnlyNamesWithoutADirectoryAreLookedForAlongThePath) {
   platform.addFile("C:\\bin\\javaw.exe");
   platform.setEnvironment("PATH", "C:\\bin");
-  for (const char* name : {"C:\\java\\javaw.exe", "sub\\javaw.exe", "sub/javaw.exe", "D:javaw.exe"}) {
+  for (const char* name :
+       {"C:\\java\\javaw.exe", "sub\\javaw.exe", "sub/javaw.exe", "D:javaw.exe"}) {
     platform.attributeQueries.clear();
     EXPECT_EQ(spawn(name), -1) << name;
     EXPECT_EQ(errorNumber, kNoSuchFile) << name;
