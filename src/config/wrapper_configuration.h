@@ -41,8 +41,7 @@ class WrapperConfiguration {
 
   // Appends value to target behind the separator; an empty target takes the
   // value alone, without a separator.
-  static void appendJoined(std::string& target, std::string_view value,
-                           std::string_view separator);
+  static void appendJoined(std::string& target, std::string_view value, std::string_view separator);
   static void replaceText(std::string& target, std::string_view value);
   // Strips tabs, line feeds, carriage returns and spaces from both ends, and
   // nothing else.
@@ -65,7 +64,7 @@ class WrapperConfiguration {
   void quoteJvmCommand();
   std::string configFilePathFrom(char* argumentTail);
   void applyConfigText(std::string_view bytes);
-  void removeFromJarList(std::string_view piece, JarEntries& jars);
+  static void removeFromJarList(std::string_view piece, JarEntries& jars);
 
   Platform& platform_;
 

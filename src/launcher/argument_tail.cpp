@@ -11,7 +11,7 @@ bool isBlank(unsigned char byte) {
 }  // namespace
 
 char* argumentTail(char* commandLine, Platform& platform) {
-  unsigned char* p = reinterpret_cast<unsigned char*>(commandLine);
+  auto* p = reinterpret_cast<unsigned char*>(commandLine);
   // The program name ends at the first blank outside double quotes; the
   // quotes only switch the mode and stay where they are.
   bool inQuotes = false;

@@ -4,7 +4,8 @@
 #include "launcher/launch_main.h"
 #include "platform/win32_platform.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*arguments*/,
+                   int /*show*/) {
   veltrane::Win32Platform platform;
   veltrane::runLauncher(platform);
   return 1;  // not reached: runLauncher ends the process

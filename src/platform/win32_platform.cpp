@@ -41,7 +41,7 @@ std::wstring wideFromAnsi(const std::string& text) {
   const int size = static_cast<int>(text.size());
   const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
   return wide;
 }
 
@@ -61,7 +61,7 @@ bool Win32Platform::getEnvironmentVariable(const std::string& name, std::string*
   while (true) {
     SetLastError(ERROR_SUCCESS);
     const DWORD length =
-        GetEnvironmentVariableA(name.c_str(), &buffer[0], static_cast<DWORD>(buffer.size()));
+        GetEnvironmentVariableA(name.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) {
       value->clear();
       return GetLastError() != ERROR_ENVVAR_NOT_FOUND;
@@ -86,7 +86,7 @@ bool Win32Platform::findFiles(const std::string& pattern, std::vector<std::strin
   }
   do {
     names->push_back(entry.cFileName);
-  } while (FindNextFileA(search.get(), &entry));
+  } while (FindNextFileA(search.get(), &entry) != FALSE);
   return true;
 }
 
@@ -112,7 +112,7 @@ bool Win32Platform::readFile(const std::string& path, std::string* bytes, System
   bytes->clear();
   char chunk[64 * 1024];
   DWORD read = 0;
-  while (ReadFile(file.get(), chunk, sizeof(chunk), &read, nullptr)) {
+  while (ReadFile(file.get(), chunk, sizeof(chunk), &read, nullptr) != FALSE) {
     if (read == 0) {
       return true;
     }
@@ -130,8 +130,8 @@ ProcessOutcome Win32Platform::runProcess(const std::string& application,
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(application.c_str(), &writableCommandLine[0], nullptr, nullptr, TRUE, 0,
-                      nullptr, nullptr, &startup, &process)) {
+  if (CreateProcessA(application.c_str(), writableCommandLine.data(), nullptr, nullptr, TRUE, 0,
+                     nullptr, nullptr, &startup, &process) == FALSE) {
     outcome.error = GetLastError();
     return outcome;
   }
@@ -140,7 +140,7 @@ ProcessOutcome Win32Platform::runProcess(const std::string& application,
   outcome.started = true;
   DWORD exitCode = 0;
   if (WaitForSingleObject(processHandle.get(), INFINITE) != WAIT_OBJECT_0 ||
-      !GetExitCodeProcess(processHandle.get(), &exitCode)) {
+      GetExitCodeProcess(processHandle.get(), &exitCode) == FALSE) {
     exitCode = static_cast<DWORD>(-1);  // the outcome is unknown: not a success
   }
   outcome.exitCode = exitCode;
