@@ -1,0 +1,564 @@
+#!/usr/bin/python3
+"""End-to-end tests: the real veltrane.exe under Wine, on an Xvfb display.
+
+Every case gets its own folder, reached from Windows as drive T:, with the
+config files and probe copies it needs. The launcher is started by starter.exe
+with an exact command line, the probe records what it received, and
+report_reader.exe reads and dismisses the failure report.
+"""
+
+import argparse
+import os
+import random
+import shutil
+import subprocess
+import sys
+import time
+import zipfile
+
+CAPTION = "Error starting Veltrane"
+SYSTEM_PATH = r"C:\windows\system32;C:\windows"
+LIMIT = 32766  # longest environment value and command line Windows accepts
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll",
+               "gdi32.dll", "ntdll.dll", "ucrtbase.dll"}
+
+
+class SetupError(Exception):
+    pass
+
+
+class Wine:
+    """One Xvfb display, one Wine prefix and one persistent wineserver."""
+
+    def __init__(self, work):
+        self.work = work
+        self.loader = self._tool("wine64", "/usr/lib/wine/wine64")
+        self.server = self._tool("wineserver", "/usr/lib/wine/wineserver")
+        self.xvfb = shutil.which("Xvfb")
+        if not self.loader or not self.server:
+            raise SetupError("Wine not found (wine64, wineserver): run scripts/install-deps.sh")
+        if not self.xvfb:
+            raise SetupError("Xvfb not found: run scripts/install-deps.sh")
+
+    @staticmethod
+    def _tool(name, usual_place):
+        return usual_place if os.access(usual_place, os.X_OK) else shutil.which(name)
+
+    def start(self):
+        read_end, write_end = os.pipe()
+        log = open(os.path.join(self.work, "xvfb.log"), "wb")
+        # Xvfb picks a free display and writes its number to the pipe.
+        self.xvfb_process = subprocess.Popen(
+            [self.xvfb, "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp"], pass_fds=[write_end], stdout=log, stderr=log)
+        os.close(write_end)
+        # Read the whole line: Xvfb gives up if the pipe closes before it is done.
+        display = b""
+        while not display.endswith(b"\n"):
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            display += chunk
+        os.close(read_end)
+        display = display.decode().strip()
+        if not display:
+            raise SetupError("Xvfb did not start: see " + log.name)
+        self.display = ":" + display
+        prefix = os.path.join(self.work, "prefix")
+        os.makedirs(prefix, exist_ok=True)
+        self.env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", DISPLAY=self.display,
+                        LC_ALL="C.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.run_server("-p")
+        # Wine draws the box's own frame and closes it at once when dismissed.
+        for key in ("Managed", "Decorated"):
+            self.run(os.path.join(self.work, "reg.log"), "reg", "add",
+                     r"HKCU\Software\Wine\X11 Driver", "/v", key, "/t", "REG_SZ", "/d", "N", "/f")
+        return prefix
+
+    def run_server(self, option):
+        subprocess.run([self.server, option], env=self.env, check=True)
+
+    def spawn(self, log, *command):
+        # Wine's background services inherit our handles: output goes to a file,
+        # never to a pipe we read.
+        with open(log, "ab") as out:
+            return subprocess.Popen([self.loader, *command], env=self.env, stdout=out,
+                                    stderr=out, stdin=subprocess.DEVNULL)
+
+    def run(self, log, *command):
+        return self.spawn(log, *command).wait()
+
+    def stop(self):
+        subprocess.run([self.server, "-k"], env=self.env)
+        self.xvfb_process.terminate()
+        self.xvfb_process.wait()
+
+
+class Case:
+    """One case's folder, its Windows names and its launches."""
+
+    def __init__(self, run, folder):
+        self.run, self.folder = run, folder
+        self.dir = os.path.join(run.cases, folder)
+        os.makedirs(self.dir)
+
+    def win(self, relative=""):
+        return "T:\\" + self.folder + ("\\" + relative.replace("/", "\\") if relative else "")
+
+    def path(self, relative):
+        return os.path.join(self.dir, relative)
+
+    def write(self, relative, content):
+        os.makedirs(os.path.dirname(self.path(relative)), exist_ok=True)
+        data = content.encode("cp1252") if isinstance(content, str) else content
+        with open(self.path(relative), "wb") as out:
+            out.write(data)
+        return self.win(relative)
+
+    def mkdir(self, relative):
+        os.makedirs(self.path(relative), exist_ok=True)
+        return self.win(relative)
+
+    def copy(self, source, relative):
+        os.makedirs(os.path.dirname(self.path(relative)), exist_ok=True)
+        shutil.copyfile(source, self.path(relative))
+        return self.win(relative)
+
+    def probe(self, relative, status=0):
+        if status:
+            self.write(relative[:-4] + ".status", str(status))
+        return self.copy(self.run.helper("probe"), relative)
+
+    def record(self, probe_relative):
+        """The probe's command line, PATH and current directory, or None."""
+        try:
+            with open(self.path(probe_relative[:-4] + ".record"), "rb") as record:
+                return record.read().decode("cp1252", "replace").split("\0")[:3]
+        except FileNotFoundError:
+            return None
+
+    def launch(self, command_line, app="veltrane.exe", cwd="", path=SYSTEM_PATH):
+        """Runs the launcher and returns (exit code, report text or None).
+
+        path=None starts it with no PATH at all.
+        """
+        if not os.path.exists(self.path(app)):
+            self.copy(self.run.launcher, app)
+        fields = [self.win(app), command_line, self.win(cwd), "PATH" if path is None else
+                  "PATH=" + path]
+        job = self.write("job", "\0".join(fields) + "\0")
+        wine, log, out = self.run.wine, self.path("wine.log"), self.path("report")
+        starter = wine.spawn(log, self.run.helper("starter"), job)
+        report, deadline = None, time.monotonic() + 30
+        # Poll for a box while the launcher runs; a case that expects none
+        # still sees, and dismisses, one that appears by mistake.
+        while starter.poll() is None and time.monotonic() < deadline:
+            if wine.run(log, self.run.helper("report_reader"), self.win("report"), "300") == 0:
+                with open(out, "rb") as text:
+                    caption, report = text.read().decode("cp1252", "replace").split("\0")[:2]
+                expect(caption == CAPTION, "caption", caption)
+        if starter.poll() is None:
+            starter.kill()
+            self.run.restart_wine()
+            raise AssertionError("the launcher did not end within 30 s")
+        return starter.returncode, report
+
+
+def expect(condition, what, actual=None):
+    if not condition:
+        raise AssertionError(what + ("" if actual is None else ": got %r" % (actual,)))
+
+
+def expect_equal(actual, wanted, what):
+    if actual != wanted:
+        raise AssertionError("%s:\n  wanted %r\n  got    %r" % (what, wanted, actual))
+
+
+def report_of(vm_line, config, command_line, error):
+    return ('Couldn\'t start Veltrane using "%s".\nConfigfile: %s\ncommandline: %s\n'
+            "Error Message: %s" % (vm_line, config, command_line, error))
+
+
+CASES = []
+
+
+def case(function):
+    CASES.append(function)
+    return function
+
+
+# --- The launch spine ---------------------------------------------------------
+
+@case
+def child_status_zero_ends_quietly(c):
+    vm = c.probe("vm/probe.exe")
+    config = c.write("app.cfg", "jvm %s\nmainclass Main\n" % vm)
+    exit_code, report = c.launch("veltrane.exe " + config)
+    expect_equal((exit_code, report), (0, None), "exit code and report")
+    expect_equal(c.record("vm/probe.exe")[0], '"%s"   Main ' % vm, "child command line")
+
+
+@case
+def child_status_three_shows_report_and_exits_one(c):
+    vm = c.probe("vm/probe.exe", status=3)
+    config = c.write("app.cfg", "jvm %s\nvmparam -Xmx1g\nmainclass Main\nparam x\n" % vm)
+    exit_code, report = c.launch("veltrane.exe " + config)
+    expect_equal(exit_code, 1, "exit code")
+    expect_equal(report, report_of(vm + " -Xmx1g  Main x", config, "veltrane.exe " + config,
+                                   "No error"), "report")
+
+
+@case
+def no_config_starts_javaw_with_four_empty_arguments(c):
+    c.probe("bin/javaw.exe", status=4)
+    inherited = c.mkdir("bin") + ";" + SYSTEM_PATH
+    exit_code, report = c.launch('"%s"' % c.win("veltrane.exe"), path=inherited)
+    expect_equal(c.record("bin/javaw.exe"), ['"javaw.exe"    ', ";" + inherited, c.win()],
+                 "child command line, PATH and current directory")
+    expect_equal(exit_code, 1, "exit code")
+    # The missing config's error shows, and the command line ends where the
+    # program path's closing quote stood.
+    expect_equal(report, report_of("javaw.exe    ", c.win("veltrane.config"),
+                                   '"' + c.win("veltrane.exe"), "No such file or directory"),
+                 "report")
+
+
+@case
+def current_directory_wins_over_path(c):
+    c.probe("here/javaw.exe")
+    c.probe("bin/javaw.exe")
+    exit_code, report = c.launch(c.win("veltrane.exe"), cwd="here",
+                                 path=c.win("bin") + ";" + SYSTEM_PATH)
+    expect_equal((exit_code, report), (0, None), "exit code and report")
+    expect(c.record("here/javaw.exe") is not None, "the current directory's javaw.exe ran")
+    expect(c.record("bin/javaw.exe") is None, "the javaw.exe on PATH did not run")
+
+
+def failed_start(c, config_text, path, error):
+    config = c.write("app.cfg", config_text)
+    exit_code, report = c.launch("veltrane.exe " + config, cwd="here", path=path)
+    expect_equal(exit_code, 1, "exit code")
+    expect(report is not None, "a failure report")
+    expect_equal(report.split("\n")[-1], "Error Message: " + error, "report's last line")
+
+
+@case
+def vm_found_nowhere(c):
+    c.mkdir("here")
+    failed_start(c, "jvm nowhere-vm\n", c.mkdir("empty") + ";" + SYSTEM_PATH,
+                 "No such file or directory")
+
+
+@case
+def long_path_element_before_vm(c):
+    c.probe("bin/javaw.exe")
+    c.mkdir("here")
+    failed_start(c, "", "C:\\" + "x" * 255 + ";" + c.win("bin"), "Result too large")
+    expect(c.record("bin/javaw.exe") is None, "the javaw.exe behind the long element did not run")
+
+
+@case
+def text_file_named_javaw(c):
+    c.write("here/javaw.exe", "not a program\r\n")
+    failed_start(c, "", SYSTEM_PATH, "Exec format error")
+
+
+# --- The built file ----------------------------------------------------------
+
+@case
+def gui_program_importing_only_system_dlls(c):
+    headers = tool_output(c.run.objdump, "-p", c.run.launcher)
+    expect("(PE32+)" in headers, "a PE32+ image")
+    expect("(Windows GUI)" in headers, "the GUI subsystem: no console window")
+    dlls = {line.split()[-1].lower() for line in headers.splitlines() if "DLL Name:" in line}
+    expect(dlls and dlls <= SYSTEM_DLLS, "only system DLLs imported", sorted(dlls))
+
+
+@case
+def manifest_icon_and_version_resources(c):
+    resources = tool_output(c.run.windres, "-i", c.run.launcher, "-O", "rc")
+    for wanted in ('1 24 /* RT_MANIFEST */', 'level=""asInvoker""', 'uiAccess=""false""',
+                   "RT_GROUP_ICON", "FILEVERSION 6, 0, 0, 0", "PRODUCTVERSION 6, 0, 0, 0",
+                   'VALUE "FileVersion", "6.0.0.0"', 'VALUE "ProductVersion", "6.0.0.0"'):
+        expect(wanted in resources, "resource text " + wanted)
+
+
+def tool_output(tool, *arguments):
+    return subprocess.run([tool, *arguments], check=True, capture_output=True,
+                          text=True, errors="replace").stdout
+
+
+# --- The configuration file and the class path --------------------------------
+
+def typical_layout(c, config_name, status=0, prefix=b""):
+    """The Overview's typical start: seven keys, two jars and a folder old.jar.
+
+    Returns the report's first-line values and the probe's expected record.
+    """
+    vm = c.probe("java/bin/javaw.exe", status)
+    c.mkdir("apps/lib/old.jar")
+    for jar in ("a.jar", "b.jar"):
+        with zipfile.ZipFile(c.path("apps/lib/" + jar), "w") as archive:
+            archive.writestr("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n")
+    lines = ["# the typical start", "jvm " + vm, "vmparam -Xmx512m",
+             "addsyspath " + c.mkdir("apps/native"), "addpath " + c.mkdir("apps/classes"),
+             "addjars " + c.win("apps/lib"), "mainclass com.example.Main", "param --verbose"]
+    c.write(config_name, prefix + "\r\n".join(lines).encode("cp1252") + b"\r\n")
+    classes = ";".join(c.win(p) for p in ("apps/classes", "apps/lib/a.jar", "apps/lib/b.jar"))
+    arguments = '-Xmx512m -classpath "%s" com.example.Main --verbose' % classes
+    record = ['"%s" %s' % (vm, arguments), ";%s;%s" % (c.win("apps/native"), SYSTEM_PATH),
+              c.win("apps")]
+    return vm + " " + arguments, record
+
+
+@case
+def typical_start_beside_renamed_launcher(c):
+    _, record = typical_layout(c, "apps/tool.config")
+    exit_code, report = c.launch('"%s"' % c.win("apps/tool.exe"), app="apps/tool.exe", cwd="apps")
+    expect_equal((exit_code, report), (0, None), "exit code and report")
+    expect_equal(c.record("java/bin/javaw.exe"), record, "child command line, PATH, directory")
+
+
+@case
+def typical_start_from_quoted_config_path_with_bom(c):
+    vm_line, record = typical_layout(c, "cfg files/app.cfg", status=7, prefix=b"\xef\xbb\xbf")
+    program = c.win("apps/tool")
+    command_line = '%s "%s" --ignored text' % (program, c.win("cfg files/app.cfg"))
+    exit_code, report = c.launch(command_line, app="apps/tool.exe", cwd="apps")
+    expect_equal(c.record("java/bin/javaw.exe"), record, "child command line, PATH, directory")
+    expect_equal(exit_code, 1, "exit code")
+    expect_equal(report, report_of(vm_line, c.win("cfg files/app.cfg"),
+                                   '%s "%s' % (program, c.win("cfg files/app.cfg")), "No error"),
+                 "report, its command line cut at the config path's closing quote")
+
+
+@case
+def explicit_jar_entry_keeps_its_place_in_front(c):
+    vm = c.probe("vm/probe.exe")
+    for jar in ("a.jar", "b.jar", "c.jar"):
+        c.write("lib/" + jar, b"")
+    # Only a whole, identical entry removes a jar: "lib\a.jar" is not "T:\...\lib\a.jar".
+    config = c.write("app.cfg", "jvm %s\naddpath %s\naddpath lib\\a.jar\naddjars %s\nmainclass M\n"
+                     % (vm, c.win("lib/b.jar").replace("\\", "/"), c.win("lib")))
+    expect_equal(c.launch("veltrane.exe " + config)[0], 0, "exit code")
+    jars = [c.win("lib/b.jar"), "lib\\a.jar", c.win("lib/a.jar"), c.win("lib/c.jar")]
+    expect_equal(c.record("vm/probe.exe")[0], '"%s"  -classpath "%s" M ' % (vm, ";".join(jars)),
+                 "child command line")
+
+
+# --- Hostile inputs ----------------------------------------------------------
+
+@case
+def config_path_naming_a_folder(c):
+    c.probe("bin/javaw.exe")
+    exit_code, _ = c.launch("veltrane.exe " + c.mkdir("folder"), path=c.win("bin"))
+    expect_equal(exit_code, 0, "exit code")
+    expect_equal(c.record("bin/javaw.exe")[0], '"javaw.exe"    ', "child command line")
+
+
+@case
+def config_of_200000_lines_and_20_megabytes(c):
+    vm = c.probe("vm/probe.exe")
+    lines, vm_params = [], []
+    for number in range(200000):
+        if number % 1000 == 0:
+            vm_params.append("-Dk%d=v" % number)
+            lines.append("vmparam " + vm_params[-1])
+        elif number % 3:
+            lines.append("# %06d %s" % (number, "comment " * 12))
+        else:
+            lines.append("mainclass com.example.M%d%s" % (number, " " * 78))
+    # One line far longer than any read buffer must stay one line.
+    lines += ["param " + "x" * 5000, "jvm " + vm]
+    config = c.write("app.cfg", "\n".join(lines))
+    expect(os.path.getsize(c.path("app.cfg")) >= 20_000_000, "a 20 MB config")
+    expect_equal(c.launch("veltrane.exe " + config)[0], 0, "exit code")
+    expect_equal(c.record("vm/probe.exe")[0], '"%s" %s  com.example.M199998 %s'
+                 % (vm, " ".join(vm_params), "x" * 5000), "child command line")
+
+
+@case
+def config_of_binary_garbage(c):
+    vm = c.probe("vm/probe.exe")
+    garbage = bytes(b for b in random.Random(6).randbytes(1 << 20) if b != 26)
+    # Ctrl-Z ends the file: the line after it is never read.
+    config = c.write("app.cfg", garbage + b"\njvm %s\nmainclass Main\n\x1amainclass Wrong\n"
+                     % vm.encode())
+    expect_equal(c.launch("veltrane.exe " + config)[0], 0, "exit code")
+    expect_equal(c.record("vm/probe.exe")[0], '"%s"   Main ' % vm, "child command line")
+
+
+@case
+def config_of_comments_only(c):
+    c.probe("bin/javaw.exe", status=5)
+    config = c.write("app.cfg", "".join("# jvm x%d\n  # mainclass y\n\t#param z\r\n" % n
+                                        for n in range(1000)))
+    exit_code, report = c.launch("veltrane.exe " + config, path=c.win("bin"))
+    expect_equal(c.record("bin/javaw.exe")[0], '"javaw.exe"    ', "child command line")
+    expect_equal(exit_code, 1, "exit code")
+    expect_equal(report, report_of("javaw.exe    ", config, "veltrane.exe " + config,
+                                   "No error"), "report")
+
+
+@case
+def inherited_path_of_32000_characters(c):
+    c.probe("bin/javaw.exe")
+    # Short elements that exist nowhere (each under the 258-character limit),
+    # then the VM's folder last.
+    filler = "T:\\nowhere\\dir%05d"
+    count = (32000 - len(c.win("bin"))) // len(filler % 0 + ";")
+    elements = [filler % n for n in range(count)]
+    elements.append(c.win("bin"))
+    elements[0] += "p" * (32000 - len(";".join(elements)))
+    inherited = ";".join(elements)
+    expect_equal(len(inherited), 32000, "length of the inherited PATH")
+    expect_equal(c.launch(c.win("veltrane.exe"), path=inherited)[0], 0, "exit code")
+    expect_equal(c.record("bin/javaw.exe")[1:2], [";" + inherited], "child PATH")
+
+
+@case
+def addsyspath_list_beyond_variable_limit(c):
+    vm = c.probe("vm/probe.exe")
+    native = ["T:\\native\\%03d%s" % (n, "n" * 80) for n in range(400)]
+    config = c.write("app.cfg", "jvm %s\n" % vm + "".join("addsyspath %s\n" % d for d in native))
+    expect_equal(c.launch("veltrane.exe " + config)[0], 0, "exit code")
+    whole = ";" + ";".join(native) + ";" + SYSTEM_PATH
+    # Cut after the last whole element that fits: the addsyspath dirs stay in front.
+    expect_equal(c.record("vm/probe.exe")[1], whole[:whole.rindex(";", 0, LIMIT + 1)],
+                 "child PATH")
+
+
+def command_line_too_long(c, config_text, vm):
+    config = c.write("app.cfg", config_text)
+    exit_code, report = c.launch("veltrane.exe " + config)
+    expect_equal(exit_code, 1, "exit code")
+    expect(c.record("vm/probe.exe") is None, "the VM was not started")
+    lines = (report or "").split("\n")
+    expect_equal(lines[-1], "Error Message: Arg list too long", "report's last line")
+    expect(lines[0].startswith('Couldn\'t start Veltrane using "%s ' % vm), "report's first line")
+    return lines[0]
+
+
+@case
+def jar_folder_with_5000_jars(c):
+    vm = c.probe("vm/probe.exe")
+    for number in range(5000):
+        c.write("lib/j%04d.jar" % number, b"")
+    jars = ";".join(c.win("lib/j%04d.jar" % n) for n in range(5000))
+    first = command_line_too_long(c, "jvm %s\naddjars %s\nmainclass Main\n" % (vm, c.win("lib")),
+                                  vm)
+    expect_equal(first, 'Couldn\'t start Veltrane using "%s  -classpath "%s" Main ".' % (vm, jars),
+                 "report's first line")
+
+
+@case
+def vm_params_beyond_command_line_limit(c):
+    vm = c.probe("vm/probe.exe")
+    params = ["-Dp%03d=%s" % (n, "v" * 80) for n in range(400)]
+    first = command_line_too_long(c, "jvm %s\n" % vm + "".join("vmparam %s\n" % p for p in params)
+                                  + "mainclass Main\n", vm)
+    expect_equal(first, 'Couldn\'t start Veltrane using "%s %s  Main ".' % (vm, " ".join(params)),
+                 "report's first line")
+
+
+# --- The run -----------------------------------------------------------------
+
+class Run:
+    def __init__(self, options):
+        self.launcher = options.launcher
+        self.helpers = options.helpers
+        self.objdump = os.environ.get("OBJDUMP", "x86_64-w64-mingw32-objdump")
+        self.windres = os.environ.get("WINDRES", "x86_64-w64-mingw32-windres")
+        self.work = os.path.abspath(options.work)
+        self.cases = os.path.join(self.work, "cases")
+        shutil.rmtree(self.cases, ignore_errors=True)
+        os.makedirs(self.cases)
+        self.wine = Wine(self.work)
+
+    def helper(self, name):
+        return os.path.join(self.helpers, name + ".exe")
+
+    def start(self):
+        prefix = self.wine.start()
+        drive = os.path.join(prefix, "dosdevices", "t:")
+        if os.path.lexists(drive):
+            os.remove(drive)
+        os.symlink(self.cases, drive)
+
+    def restart_wine(self):
+        self.wine.run_server("-k")
+        self.wine.run_server("-p")
+
+    def attempt(self, function, folder):
+        try:
+            function(Case(self, folder))
+            return None
+        except (AssertionError, OSError, subprocess.SubprocessError) as failure:
+            return "%s: %s" % (type(failure).__name__, failure)
+
+    def run_case(self, function):
+        name = function.__name__
+        started = time.monotonic()
+        failure = self.attempt(function, name)
+        if failure:
+            # Wine now and then fails to start a process; a real fault fails twice.
+            print("RETRY %s (first attempt: %s)" % (name, failure), flush=True)
+            failure = self.attempt(function, name + "-retry")
+        print("%s %s (%.1f s)%s" % ("FAIL" if failure else "ok  ", name,
+                                    time.monotonic() - started,
+                                    "\n    " + failure.replace("\n", "\n    ") if failure else ""),
+              flush=True)
+        return failure is None
+
+
+def screenshot(run, destination):
+    """Shows a real failure report on the Xvfb screen and saves it as PNG."""
+    c = Case(run, "screenshot")
+    typical_layout(c, "cfg files/app.cfg", status=1)
+    command_line = '"%s" "%s"' % (c.win("apps/tool.exe"), c.win("cfg files/app.cfg"))
+    c.copy(run.launcher, "apps/tool.exe")
+    c.write("job", "\0".join([c.win("apps/tool.exe"), command_line, c.win("apps"),
+                              "PATH=" + SYSTEM_PATH]) + "\0")
+    log = c.path("wine.log")
+    starter = run.wine.spawn(log, run.helper("starter"), c.win("job"))
+    reader = run.helper("report_reader")
+    if run.wine.run(log, reader, c.win("report"), "20000", "--keep") != 0:
+        raise SetupError("no failure report appeared for the screenshot")
+    time.sleep(1)  # let the box finish painting
+    shot = c.path("screen.xwd")
+    subprocess.run(["xwd", "-root", "-display", run.wine.display, "-out", shot], check=True)
+    subprocess.run(["/usr/bin/convert", "xwd:" + shot, "-trim", destination], check=True)
+    run.wine.run(log, reader, c.win("report"), "5000")
+    starter.wait(timeout=30)
+    print("screenshot saved as " + destination)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--launcher", required=True, help="the veltrane.exe to test")
+    parser.add_argument("--helpers", required=True, help="folder of probe, starter, report_reader")
+    parser.add_argument("--work", required=True, help="folder for the prefix and the cases")
+    parser.add_argument("--only", help="run only the cases whose name holds this text")
+    parser.add_argument("--screenshot", help="also save a failure report screenshot here")
+    options = parser.parse_args()
+    try:
+        run = Run(options)
+        run.start()
+    except (SetupError, OSError, subprocess.CalledProcessError) as failure:
+        print("SETUP FAILED: %s" % failure)
+        return 2
+    started = time.monotonic()
+    try:
+        results = [run.run_case(f) for f in CASES if not options.only or options.only in f.__name__]
+        if options.screenshot:
+            screenshot(run, os.path.abspath(options.screenshot))
+    finally:
+        run.wine.stop()
+    passed = results.count(True)
+    print("(%.0f s)" % (time.monotonic() - started))
+    print("%d passed, %d failed" % (passed, len(results) - passed))
+    return 0 if results and passed == len(results) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
