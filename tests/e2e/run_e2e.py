@@ -511,24 +511,36 @@ class Run:
         return failure is None
 
 
+class DriveCCase(Case):
+    """A case laid out on the prefix's own drive C:, for paths a user knows."""
+
+    def __init__(self, run):
+        self.run, self.folder = run, ""
+        self.dir = os.path.join(run.wine.env["WINEPREFIX"], "drive_c")
+
+    def win(self, relative=""):
+        return "C:\\" + relative.replace("/", "\\")
+
+
 def screenshot(run, destination):
-    """Shows a real failure report on the Xvfb screen and saves it as PNG."""
-    c = Case(run, "screenshot")
-    typical_layout(c, "cfg files/app.cfg", status=1)
-    command_line = '"%s" "%s"' % (c.win("apps/tool.exe"), c.win("cfg files/app.cfg"))
+    """Shows the Overview's typical start failing on the Xvfb screen, saved as PNG."""
+    c = DriveCCase(run)
+    for folder in ("apps", "java"):
+        shutil.rmtree(c.path(folder), ignore_errors=True)
+    typical_layout(c, "apps/tool.config", status=1)
     c.copy(run.launcher, "apps/tool.exe")
-    c.write("job", "\0".join([c.win("apps/tool.exe"), command_line, c.win("apps"),
-                              "PATH=" + SYSTEM_PATH]) + "\0")
-    log = c.path("wine.log")
-    starter = run.wine.spawn(log, run.helper("starter"), c.win("job"))
-    reader = run.helper("report_reader")
-    if run.wine.run(log, reader, c.win("report"), "20000", "--keep") != 0:
+    c.write("apps/job", "\0".join([c.win("apps/tool.exe"), c.win("apps/tool.exe"), c.win("apps"),
+                                   "PATH=" + SYSTEM_PATH]) + "\0")
+    log = os.path.join(run.work, "screenshot.log")
+    starter = run.wine.spawn(log, run.helper("starter"), c.win("apps/job"))
+    reader, report = run.helper("report_reader"), c.win("apps/report")
+    if run.wine.run(log, reader, report, "20000", "--keep") != 0:
         raise SetupError("no failure report appeared for the screenshot")
     time.sleep(1)  # let the box finish painting
-    shot = c.path("screen.xwd")
+    shot = os.path.join(run.work, "screen.xwd")
     subprocess.run(["xwd", "-root", "-display", run.wine.display, "-out", shot], check=True)
     subprocess.run(["/usr/bin/convert", "xwd:" + shot, "-trim", destination], check=True)
-    run.wine.run(log, reader, c.win("report"), "5000")
+    run.wine.run(log, reader, report, "5000")
     starter.wait(timeout=30)
     print("screenshot saved as " + destination)
 
