@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the builds and tests need, and only those
+# that are missing, so a second run changes nothing and needs no network.
+# Run as root.
+set -euo pipefail
+
+packages=(
+  # host build, unit tests, sanitizers, fuzzing and the quality checks
+  cmake ninja-build g++ clang libclang-rt-dev libgtest-dev libgmock-dev googletest
+  clang-format clang-tidy python3
+  # the cross-built veltrane.exe
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  # the end-to-end tests: Wine, a virtual X display, screenshots
+  wine64 xvfb x11-apps imagemagick
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$package")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "install-deps: everything is installed"
+  exit 0
+fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends "${missing[@]}"
