@@ -27,13 +27,16 @@ int main() {
 
   const std::string fields[] = {GetCommandLineA(), environmentValue("PATH"), currentDirectory()};
   FILE* record = std::fopen((stem + ".record").c_str(), "wb");
-  if (record == nullptr) return 120;
-  for (const std::string& field : fields) std::fwrite(field.c_str(), 1, field.size() + 1, record);
+  if (record == nullptr)
+    return 120;
+  for (const std::string& field : fields)
+    std::fwrite(field.c_str(), 1, field.size() + 1, record);
   std::fclose(record);
 
   int status = 0;
   if (FILE* statusFile = std::fopen((stem + ".status").c_str(), "r")) {
-    if (std::fscanf(statusFile, "%d", &status) != 1) status = 121;
+    if (std::fscanf(statusFile, "%d", &status) != 1)
+      status = 121;
     std::fclose(statusFile);
   }
   return status;

@@ -16,7 +16,8 @@ static std::string windowText(HWND window) {
 }
 
 int main(int argc, char** argv) {
-  if (argc < 3) return 100;
+  if (argc < 3)
+    return 100;
   const char* caption = "Error starting Veltrane";
   const DWORD deadline = GetTickCount() + std::strtoul(argv[2], nullptr, 10);
   // The box exists before its text is filled in; it is shown only after.
@@ -25,12 +26,15 @@ int main(int argc, char** argv) {
     Sleep(20);
     box = FindWindowA(nullptr, caption);
   }
-  if (box == nullptr || !IsWindowVisible(box)) return 1;
+  if (box == nullptr || !IsWindowVisible(box))
+    return 1;
 
   const std::string fields[] = {windowText(box), windowText(GetDlgItem(box, 0xFFFF))};
   FILE* out = std::fopen(argv[1], "wb");
-  if (out == nullptr) return 101;
-  for (const std::string& field : fields) std::fwrite(field.c_str(), 1, field.size() + 1, out);
+  if (out == nullptr)
+    return 101;
+  for (const std::string& field : fields)
+    std::fwrite(field.c_str(), 1, field.size() + 1, out);
   std::fclose(out);
 
   if (argc < 4 || std::strcmp(argv[3], "--keep") != 0) {

@@ -53,14 +53,8 @@ class Wine:
              "-nolisten", "tcp"], pass_fds=[write_end], stdout=log, stderr=log)
         os.close(write_end)
         # Read the whole line: Xvfb gives up if the pipe closes before it is done.
-        display = b""
-        while not display.endswith(b"\n"):
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                break
-            display += chunk
-        os.close(read_end)
-        display = display.decode().strip()
+        with os.fdopen(read_end) as pipe:
+            display = pipe.readline().strip()
         if not display:
             raise SetupError("Xvfb did not start: see " + log.name)
         self.display = ":" + display
@@ -89,9 +83,12 @@ class Wine:
         return self.spawn(log, *command).wait()
 
     def stop(self):
-        subprocess.run([self.server, "-k"], env=self.env)
-        self.xvfb_process.terminate()
-        self.xvfb_process.wait()
+        """Ends whatever start() got going."""
+        if hasattr(self, "env"):
+            subprocess.run([self.server, "-k"], env=self.env)
+        if hasattr(self, "xvfb_process"):
+            self.xvfb_process.terminate()
+            self.xvfb_process.wait()
 
 
 class Case:
@@ -137,31 +134,45 @@ class Case:
         except FileNotFoundError:
             return None
 
-    def launch(self, command_line, app="veltrane.exe", cwd="", path=SYSTEM_PATH):
+    def launch(self, command_line, app="veltrane.exe", cwd="", path=SYSTEM_PATH, screenshot=None):
         """Runs the launcher and returns (exit code, report text or None).
 
-        path=None starts it with no PATH at all.
+        path=None starts it with no PATH at all. A report that appears is
+        saved as a PNG image at the screenshot path, if one is given.
         """
         if not os.path.exists(self.path(app)):
             self.copy(self.run.launcher, app)
         fields = [self.win(app), command_line, self.win(cwd), "PATH" if path is None else
                   "PATH=" + path]
         job = self.write("job", "\0".join(fields) + "\0")
-        wine, log, out = self.run.wine, self.path("wine.log"), self.path("report")
-        starter = wine.spawn(log, self.run.helper("starter"), job)
+        starter = self.run.wine.spawn(self.path("wine.log"), self.run.helper("starter"), job)
         report, deadline = None, time.monotonic() + 30
         # Poll for a box while the launcher runs; a case that expects none
         # still sees, and dismisses, one that appears by mistake.
         while starter.poll() is None and time.monotonic() < deadline:
-            if wine.run(log, self.run.helper("report_reader"), self.win("report"), "300") == 0:
-                with open(out, "rb") as text:
-                    caption, report = text.read().decode("cp1252", "replace").split("\0")[:2]
-                expect(caption == CAPTION, "caption", caption)
+            report = self.read_report(screenshot) or report
         if starter.poll() is None:
             starter.kill()
             self.run.restart_wine()
             raise AssertionError("the launcher did not end within 30 s")
         return starter.returncode, report
+
+    def read_report(self, screenshot):
+        """Reads and dismisses the failure report if it shows up soon, else None."""
+        reader = [self.path("wine.log"), self.run.helper("report_reader"), self.win("report"), "300"]
+        if self.run.wine.run(*reader, *(["--keep"] if screenshot else [])) != 0:
+            return None
+        if screenshot:
+            time.sleep(1)  # let the box finish painting
+            shot = self.path("screen.xwd")
+            subprocess.run(["xwd", "-root", "-display", self.run.wine.display, "-out", shot],
+                           check=True)
+            subprocess.run(["/usr/bin/convert", "xwd:" + shot, "-trim", screenshot], check=True)
+            self.run.wine.run(*reader)
+        with open(self.path("report"), "rb") as text:
+            caption, report = text.read().decode("cp1252", "replace").split("\0")[:2]
+        expect_equal(caption, CAPTION, "caption")
+        return report
 
 
 def expect(condition, what, actual=None):
@@ -528,20 +539,8 @@ def screenshot(run, destination):
     for folder in ("apps", "java"):
         shutil.rmtree(c.path(folder), ignore_errors=True)
     typical_layout(c, "apps/tool.config", status=1)
-    c.copy(run.launcher, "apps/tool.exe")
-    c.write("apps/job", "\0".join([c.win("apps/tool.exe"), c.win("apps/tool.exe"), c.win("apps"),
-                                   "PATH=" + SYSTEM_PATH]) + "\0")
-    log = os.path.join(run.work, "screenshot.log")
-    starter = run.wine.spawn(log, run.helper("starter"), c.win("apps/job"))
-    reader, report = run.helper("report_reader"), c.win("apps/report")
-    if run.wine.run(log, reader, report, "20000", "--keep") != 0:
+    if c.launch(c.win("apps/tool.exe"), "apps/tool.exe", "apps", screenshot=destination)[1] is None:
         raise SetupError("no failure report appeared for the screenshot")
-    time.sleep(1)  # let the box finish painting
-    shot = os.path.join(run.work, "screen.xwd")
-    subprocess.run(["xwd", "-root", "-display", run.wine.display, "-out", shot], check=True)
-    subprocess.run(["/usr/bin/convert", "xwd:" + shot, "-trim", destination], check=True)
-    run.wine.run(log, reader, report, "5000")
-    starter.wait(timeout=30)
     print("screenshot saved as " + destination)
 
 
@@ -553,17 +552,20 @@ def main():
     parser.add_argument("--only", help="run only the cases whose name holds this text")
     parser.add_argument("--screenshot", help="also save a failure report screenshot here")
     options = parser.parse_args()
-    try:
-        run = Run(options)
-        run.start()
-    except (SetupError, OSError, subprocess.CalledProcessError) as failure:
-        print("SETUP FAILED: %s" % failure)
-        return 2
     started = time.monotonic()
     try:
+        run = Run(options)
+    except SetupError as failure:
+        print("SETUP FAILED: %s" % failure)
+        return 2
+    try:
+        run.start()
         results = [run.run_case(f) for f in CASES if not options.only or options.only in f.__name__]
         if options.screenshot:
             screenshot(run, os.path.abspath(options.screenshot))
+    except (SetupError, OSError, subprocess.CalledProcessError) as failure:
+        print("SETUP FAILED: %s" % failure)
+        return 2
     finally:
         run.wine.stop()
     passed = results.count(True)

@@ -12,14 +12,16 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-  if (argc != 2) return 100;
+  if (argc != 2)
+    return 100;
   std::ifstream jobFile(argv[1], std::ios::binary);
   const std::string job{std::istreambuf_iterator<char>(jobFile), {}};
   std::vector<std::string> fields;
   for (size_t start = 0; start < job.size(); start = job.find('\0', start) + 1) {
     fields.push_back(job.c_str() + start);
   }
-  if (fields.size() < 3) return 101;
+  if (fields.size() < 3)
+    return 101;
 
   for (size_t i = 3; i < fields.size(); ++i) {
     const size_t equals = fields[i].find('=');
