@@ -440,13 +440,13 @@ def addsyspath_list_beyond_variable_limit(c):
 
 
 def command_line_too_long(c, config_text, vm):
+    """Checks that the VM was refused; returns the report's first line."""
     config = c.write("app.cfg", config_text)
     exit_code, report = c.launch("veltrane.exe " + config)
     expect_equal(exit_code, 1, "exit code")
     expect(c.record("vm/probe.exe") is None, "the VM was not started")
     lines = (report or "").split("\n")
     expect_equal(lines[-1], "Error Message: Arg list too long", "report's last line")
-    expect(lines[0].startswith('Couldn\'t start Veltrane using "%s ' % vm), "report's first line")
     return lines[0]
 
 
@@ -462,12 +462,27 @@ def jar_folder_with_5000_jars(c):
                  "report's first line")
 
 
+def vm_params_filling(vm, length):
+    """351 vmparam lines, the last one sized so the command line has this length."""
+    params = ["-Dp%03d=%s" % (n, "v" * 80) for n in range(350)]
+    params.append("-Dpad=")
+    params[-1] += "x" * (length - len('"%s" %s  Main ' % (vm, " ".join(params))))
+    return params, "jvm %s\n%smainclass Main\n" % (vm, "".join("vmparam %s\n" % p for p in params))
+
+
 @case
-def vm_params_beyond_command_line_limit(c):
+def vm_params_up_to_command_line_limit(c):
     vm = c.probe("vm/probe.exe")
-    params = ["-Dp%03d=%s" % (n, "v" * 80) for n in range(400)]
-    first = command_line_too_long(c, "jvm %s\n" % vm + "".join("vmparam %s\n" % p for p in params)
-                                  + "mainclass Main\n", vm)
+    config = c.write("app.cfg", vm_params_filling(vm, LIMIT)[1])
+    expect_equal(c.launch("veltrane.exe " + config)[0], 0, "exit code")
+    expect_equal(len(c.record("vm/probe.exe")[0]), LIMIT, "length of the child's command line")
+
+
+@case
+def vm_params_past_command_line_limit(c):
+    vm = c.probe("vm/probe.exe")
+    params, config_text = vm_params_filling(vm, LIMIT + 1)
+    first = command_line_too_long(c, config_text, vm)
     expect_equal(first, 'Couldn\'t start Veltrane using "%s %s  Main ".' % (vm, " ".join(params)),
                  "report's first line")
 
