@@ -139,13 +139,13 @@ void checkReport(const WrapperConfiguration& configuration, OraclePlatform& plat
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   using namespace veltrane;
-  if (size < 4) {
+  FuzzInput input;
+  if (!decodeFuzzInput(data, size, 4, &input)) {
     return 0;
   }
-  const std::uint8_t flags = data[0];
-  OraclePlatform platform(static_cast<std::uint16_t>(data[2] << 8 | data[3]), data[1]);
-  const std::vector<std::string> fields =
-      splitAtNul(std::string_view(reinterpret_cast<const char*>(data) + 4, size - 4), 4);
+  const std::uint8_t flags = input.flags;
+  const std::vector<std::string>& fields = input.fields;
+  OraclePlatform platform(input.seed, input.density);
   platform.setCommandLine(fields[0]);
   std::string inherited = (flags & 0x80) != 0 ? grown(fields[1], kMaxEnvironmentValue) : fields[1];
   if ((flags & 1) != 0) {

@@ -99,4 +99,18 @@ std::vector<std::string> splitAtNul(std::string_view input, size_t count) {
   return pieces;
 }
 
+bool decodeFuzzInput(const std::uint8_t* data, size_t size, size_t fieldCount, FuzzInput* input) {
+  constexpr size_t kHeaderSize = 4;
+  if (size < kHeaderSize) {
+    return false;
+  }
+  input->flags = data[0];
+  input->density = data[1];
+  input->seed = static_cast<std::uint16_t>(data[2] << 8 | data[3]);
+  input->fields = splitAtNul(
+      std::string_view(reinterpret_cast<const char*>(data) + kHeaderSize, size - kHeaderSize),
+      fieldCount);
+  return true;
+}
+
 }  // namespace veltrane

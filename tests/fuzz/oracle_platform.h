@@ -52,6 +52,19 @@ void require(bool holds, const char* invariant);
 // keeps any further NULs.
 std::vector<std::string> splitAtNul(std::string_view input, size_t count);
 
+// The shape every fuzz input shares: a byte of flags, the file system's
+// density and seed, then the target's text fields separated by NULs.
+struct FuzzInput {
+  std::uint8_t flags = 0;
+  std::uint8_t density = 0;
+  std::uint16_t seed = 0;
+  std::vector<std::string> fields;
+};
+
+// Decodes the input into fieldCount fields; false when it is too short to
+// hold the header.
+bool decodeFuzzInput(const std::uint8_t* data, size_t size, size_t fieldCount, FuzzInput* input);
+
 }  // namespace veltrane
 
 #endif  // VELTRANE_TESTS_FUZZ_ORACLE_PLATFORM_H_

@@ -124,13 +124,13 @@ void checkSearch(const OraclePlatform& platform, const Expected& expected,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   using namespace veltrane;
-  if (size < 4) {
+  FuzzInput input;
+  if (!decodeFuzzInput(data, size, 3, &input)) {
     return 0;
   }
-  const std::uint8_t flags = data[0];
-  OraclePlatform platform(static_cast<std::uint16_t>(data[2] << 8 | data[3]), data[1]);
-  const std::vector<std::string> fields =
-      splitAtNul(std::string_view(reinterpret_cast<const char*>(data) + 4, size - 4), 3);
+  const std::uint8_t flags = input.flags;
+  const std::vector<std::string>& fields = input.fields;
+  OraclePlatform platform(input.seed, input.density);
   const std::string& name = fields[0];
   if (name.empty()) {
     return 0;  // the VM command is never empty
