@@ -49,26 +49,41 @@ std::string WrapperConfiguration::configFilePathFrom(char* argumentTail) {
   return pathBesideProgram(programPath);
 }
 
+// Applies each line as soon as it is read, so a file of any size is read in
+// bounded memory.
+class WrapperConfiguration::LineApplier : public LineSink {
+ public:
+  explicit LineApplier(WrapperConfiguration& configuration) : configuration_(configuration) {}
+  void line(std::string_view text) override { configuration_.applyConfigLine(text); }
+
+ private:
+  WrapperConfiguration& configuration_;
+};
+
 void WrapperConfiguration::readConfigFile(char* argumentTail) {
   // The path is kept before the file is opened, so that a failure report
   // names the file that was tried even when it does not exist.
   configFilePath_ = configFilePathFrom(argumentTail);
-  std::string bytes;
-  if (!platform_.readFile(configFilePath_, &bytes, &configFileError_)) {
+  LineApplier applier(*this);
+  TextModeReader reader(applier);
+  SystemError error = 0;
+  if (!platform_.readFile(configFilePath_, reader, &error)) {
+    configFileError_ = error;
     return;  // a missing file leaves the defaults in place
   }
-  configFileError_ = 0;
-  applyConfigText(bytes);
+  // A read error stops the reading: the lines completed before it count, the
+  // line it cut short does too, as text mode hands it over. A broken pipe is
+  // how a pipe's writer says it is done: the end of the file.
+  reader.finish();
+  configFileError_ = error == kErrorBrokenPipe ? 0 : error;
 }
 
-void WrapperConfiguration::applyConfigText(std::string_view bytes) {
-  for (std::string_view line : textModeLines(bytes)) {
-    const size_t comment = line.find('#');
-    if (comment == 0) {
-      continue;
-    }
-    applyLine(trimWhitespace(line.substr(0, comment)));
+void WrapperConfiguration::applyConfigLine(std::string_view line) {
+  const size_t comment = line.find('#');
+  if (comment == 0) {
+    return;
   }
+  applyLine(trimWhitespace(line.substr(0, comment)));
 }
 
 }  // namespace veltrane

@@ -46,17 +46,15 @@ void WrapperConfiguration::scanJarDirectory(std::string_view directory) {
   if (folder.empty() || folder.back() != '\\') {
     folder += '\\';
   }
-  std::vector<std::string> names;
-  if (!platform_.findFiles(folder + "*.jar", &names)) {
+  std::vector<DirectoryEntry> entries;
+  if (!platform_.findFiles(folder + "*.jar", &entries)) {
     return;  // a missing directory adds nothing
   }
-  for (const std::string& name : names) {
-    const std::string fullName = folder + name;
-    const FileAttributes attributes = platform_.fileAttributes(fullName);
-    // A folder named like a jar is no jar; an entry whose attributes cannot
-    // be read is skipped too.
-    if (attributes.found && (attributes.bits & kAttributeDirectory) == 0) {
-      appendJoined(jarList_, fullName, ";");
+  for (const DirectoryEntry& entry : entries) {
+    // A folder named like a jar is no jar. The listing's own attributes tell,
+    // so a folder of many jars costs one listing and no query per jar.
+    if ((entry.attributes & kAttributeDirectory) == 0) {
+      appendJoined(jarList_, folder + entry.name, ";");
     }
   }
 }

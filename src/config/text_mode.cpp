@@ -7,35 +7,64 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr char kEndOfFile = 26;  // Ctrl-Z
 
-std::string_view lineText(std::string_view line) {
-  if (!line.empty() && line.back() == '\r') {
-    line.remove_suffix(1);
-  }
-  // Everything behind a NUL is invisible to code that reads C strings.
-  return line.substr(0, line.find('\0'));
-}
-
 }  // namespace
 
-std::vector<std::string_view> textModeLines(std::string_view bytes) {
-  // Editors that save UTF-8 with a mark would otherwise hide the first key.
-  if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-    bytes.remove_prefix(kByteOrderMark.size());
+void TextModeReader::consume(std::string_view bytes) {
+  if (ended_) {
+    return;
   }
-  bytes = bytes.substr(0, bytes.find(kEndOfFile));
-
-  std::vector<std::string_view> lines;
-  while (!bytes.empty()) {
+  const size_t end = bytes.find(kEndOfFile);
+  if (end != std::string_view::npos) {
+    bytes = bytes.substr(0, end);
+    ended_ = true;
+  }
+  while (true) {
     const size_t feed = bytes.find('\n');
     if (feed == std::string_view::npos) {
-      // The last line needs no line feed; a carriage return there is lone.
-      lines.push_back(bytes.substr(0, bytes.find('\0')));
-      break;
+      partial_.append(bytes);
+      return;
     }
-    lines.push_back(lineText(bytes.substr(0, feed)));
+    std::string_view text = bytes.substr(0, feed);
+    if (!partial_.empty()) {
+      partial_.append(text);
+      text = partial_;
+    }
+    if (!text.empty() && text.back() == '\r') {
+      text.remove_suffix(1);
+    }
+    completeLine(text);
+    partial_.clear();
     bytes.remove_prefix(feed + 1);
   }
-  return lines;
+}
+
+void TextModeReader::finish() {
+  // The last line needs no line feed; a carriage return there is lone.
+  if (!partial_.empty()) {
+    completeLine(partial_);
+    partial_.clear();
+  }
+}
+
+void TextModeReader::completeLine(std::string_view text) {
+  // Editors that save UTF-8 with a mark would otherwise hide the first key.
+  if (firstLine_ && text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  firstLine_ = false;
+  // Everything behind a NUL is invisible to code that reads C strings.
+  sink_.line(text.substr(0, text.find('\0')));
+}
+
+std::vector<std::string> textModeLines(std::string_view bytes) {
+  struct Collector : LineSink {
+    std::vector<std::string> lines;
+    void line(std::string_view text) override { lines.emplace_back(text); }
+  } collector;
+  TextModeReader reader(collector);
+  reader.consume(bytes);
+  reader.finish();
+  return collector.lines;
 }
 
 }  // namespace veltrane

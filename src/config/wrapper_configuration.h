@@ -33,8 +33,8 @@ class WrapperConfiguration {
   const std::string& configFilePath() const { return configFilePath_; }
   const std::string& pathAssignment() const { return pathAssignment_; }
 
-  // The system error of the failed attempt to read the configuration file,
-  // or 0 when it was read.
+  // The system error of the failed attempt to open or read the configuration
+  // file, or 0 when it was read to its end.
   SystemError configFileError() const { return configFileError_; }
 
   // Text operations shared by every step of the configuration phase.
@@ -63,7 +63,8 @@ class WrapperConfiguration {
   void readInheritedPath();
   void quoteJvmCommand();
   std::string configFilePathFrom(char* argumentTail);
-  void applyConfigText(std::string_view bytes);
+  class LineApplier;
+  void applyConfigLine(std::string_view line);
   static void removeFromJarList(std::string_view piece, JarEntries& jars);
 
   Platform& platform_;

@@ -9,11 +9,13 @@
 
 namespace veltrane {
 
-constexpr const char* kReportCaption = "Error starting Veltrane";
+// The report's caption: "Error starting " and the application's name.
+std::string reportCaption(std::string_view applicationName);
 
 // Four lines: the command that was tried, the configuration file, the
 // launcher's command line and the error text. Built whole at any length.
-std::string failureReport(const WrapperConfiguration& configuration, std::string_view commandLine,
+std::string failureReport(std::string_view applicationName,
+                          const WrapperConfiguration& configuration, std::string_view commandLine,
                           std::string_view errorText);
 
 }  // namespace veltrane

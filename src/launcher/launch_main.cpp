@@ -30,8 +30,11 @@ int launchMain(Platform& platform, char* argumentTail) {
   if (spawnAndWait(platform, configuration.jvmCommand(), arguments, errorNumber) == 0) {
     return 0;
   }
-  platform.showMessage(failureReport(configuration, platform.commandLine(), errorText(errorNumber)),
-                       kReportCaption);
+  // The name is looked up only now: a clean launch never reads resources.
+  const std::string name = platform.applicationName();
+  platform.showMessage(
+      failureReport(name, configuration, platform.commandLine(), errorText(errorNumber)),
+      reportCaption(name));
   return 1;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace veltrane {
@@ -18,6 +19,7 @@ constexpr SystemError kErrorFileNotFound = 2;
 constexpr SystemError kErrorPathNotFound = 3;
 constexpr SystemError kErrorAccessDenied = 5;
 constexpr SystemError kErrorNotReady = 21;
+constexpr SystemError kErrorBrokenPipe = 109;
 constexpr SystemError kErrorBadExeFormat = 193;
 
 // File attribute bit of a directory.
@@ -29,6 +31,21 @@ struct FileAttributes {
   bool found = false;
   std::uint32_t bits = 0;
   SystemError error = 0;
+};
+
+// One entry of a directory listing: its name and its attribute bits.
+struct DirectoryEntry {
+  std::string name;
+  std::uint32_t attributes = 0;
+};
+
+// Receives a file's bytes piece by piece, in order, as they are read.
+class ByteSink {
+ public:
+  virtual void consume(std::string_view bytes) = 0;
+
+ protected:
+  ~ByteSink() = default;
 };
 
 // The result of starting a program and waiting for it: its exit code, or the
@@ -59,23 +76,32 @@ class Platform {
   // Returns false when the system refuses the value.
   virtual bool setEnvironmentVariable(const std::string& name, const std::string& value) = 0;
 
-  // Lists the names of the entries that match a wildcard pattern such as
-  // "C:\lib\*.jar", in the order the system yields them. Returns false when
-  // the search fails (for example the directory is missing).
-  virtual bool findFiles(const std::string& pattern, std::vector<std::string>* names) = 0;
+  // Lists the entries that match a wildcard pattern such as "C:\lib\*.jar",
+  // with the attributes the listing gives, in the order the system yields
+  // them. Returns false when the search fails (for example the directory is
+  // missing).
+  virtual bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) = 0;
 
   // The attributes of a file-system entry, or the system error of the query.
   virtual FileAttributes fileAttributes(const std::string& path) = 0;
 
-  // Reads a whole file's bytes, letting others read and write it meanwhile.
-  // Returns false and the system error when it cannot be opened or read.
-  virtual bool readFile(const std::string& path, std::string* bytes, SystemError* error) = 0;
+  // Reads a file in pieces of a bounded size and hands each to the sink, so
+  // memory does not grow with the file; others may read and write the file
+  // meanwhile. Returns false and the system error when it cannot be opened.
+  // Once it is open, returns true: error is 0 when reading reached the end of
+  // the file, else the system error of the read that failed (reading stops
+  // there; the pieces before it were handed over).
+  virtual bool readFile(const std::string& path, ByteSink& sink, SystemError* error) = 0;
 
   // Starts the program with the command line, inheriting this process's
   // environment, current directory and handles, and waits without a time
   // limit until it ends.
   virtual ProcessOutcome runProcess(const std::string& application,
                                     const std::string& commandLine) = 0;
+
+  // The application's name as the failure report gives it: the name the
+  // launcher's own file was branded with, or "Veltrane" when it has none.
+  virtual std::string applicationName() = 0;
 
   // Shows a modal message box with one OK button and returns when it is
   // dismissed.

@@ -78,14 +78,14 @@ bool Win32Platform::setEnvironmentVariable(const std::string& name, const std::s
   return SetEnvironmentVariableA(name.c_str(), value.c_str()) != FALSE;
 }
 
-bool Win32Platform::findFiles(const std::string& pattern, std::vector<std::string>* names) {
+bool Win32Platform::findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) {
   WIN32_FIND_DATAA entry;
   UniqueHandle search(FindFirstFileA(pattern.c_str(), &entry), FindClose);
   if (!search.valid()) {
     return false;
   }
   do {
-    names->push_back(entry.cFileName);
+    entries->push_back({entry.cFileName, entry.dwFileAttributes});
   } while (FindNextFileA(search.get(), &entry) != FALSE);
   return true;
 }
@@ -102,24 +102,24 @@ FileAttributes Win32Platform::fileAttributes(const std::string& path) {
   return attributes;
 }
 
-bool Win32Platform::readFile(const std::string& path, std::string* bytes, SystemError* error) {
+bool Win32Platform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
   UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     *error = GetLastError();
     return false;
   }
-  bytes->clear();
-  char chunk[64 * 1024];
+  char piece[16 * 1024];
   DWORD read = 0;
-  while (ReadFile(file.get(), chunk, sizeof(chunk), &read, nullptr) != FALSE) {
+  while (ReadFile(file.get(), piece, sizeof(piece), &read, nullptr) != FALSE) {
     if (read == 0) {
+      *error = 0;
       return true;
     }
-    bytes->append(chunk, read);
+    sink.consume(std::string_view(piece, read));
   }
   *error = GetLastError();
-  return false;
+  return true;
 }
 
 ProcessOutcome Win32Platform::runProcess(const std::string& application,
@@ -145,6 +145,10 @@ ProcessOutcome Win32Platform::runProcess(const std::string& application,
   }
   outcome.exitCode = exitCode;
   return outcome;
+}
+
+std::string Win32Platform::applicationName() {
+  return "Veltrane";
 }
 
 void Win32Platform::showMessage(const std::string& text, const std::string& caption) {

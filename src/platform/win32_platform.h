@@ -12,11 +12,12 @@ class Win32Platform : public Platform {
   bool isLeadByte(unsigned char byte) override;
   bool getEnvironmentVariable(const std::string& name, std::string* value) override;
   bool setEnvironmentVariable(const std::string& name, const std::string& value) override;
-  bool findFiles(const std::string& pattern, std::vector<std::string>* names) override;
+  bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
   FileAttributes fileAttributes(const std::string& path) override;
-  bool readFile(const std::string& path, std::string* bytes, SystemError* error) override;
+  bool readFile(const std::string& path, ByteSink& sink, SystemError* error) override;
   ProcessOutcome runProcess(const std::string& application,
                             const std::string& commandLine) override;
+  std::string applicationName() override;
   void showMessage(const std::string& text, const std::string& caption) override;
   void exitProcess(int status) override;
 };

@@ -62,18 +62,26 @@ ProcessOutcome OraclePlatform::runProcess(const std::string& application,
   return outcome;
 }
 
-bool OraclePlatform::readFile(const std::string& path, std::string* bytes, SystemError* error) {
+bool OraclePlatform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
   configReads.push_back(path);
   if (configError != 0) {
     *error = configError;
     return false;
   }
-  *bytes = configBytes;
+  // Pieces of a size fixed by the seed, so lines span pieces in every way.
+  const size_t pieceSize = 1 + seed_ % 61;
+  for (size_t start = 0; start < configBytes.size(); start += pieceSize) {
+    sink.consume(std::string_view(configBytes).substr(start, pieceSize));
+  }
+  *error = 0;
   return true;
 }
 
-bool OraclePlatform::findFiles(const std::string&, std::vector<std::string>* names) {
-  *names = jarNames;
+bool OraclePlatform::findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) {
+  const std::string folder = pattern.substr(0, pattern.rfind('\\') + 1);
+  for (const std::string& name : jarNames) {
+    entries->push_back({name, entry(folder + name).bits});
+  }
   return listingWorks;
 }
 

@@ -35,8 +35,8 @@ class OraclePlatform : public FakePlatform {
   FileAttributes fileAttributes(const std::string& path) override;
   ProcessOutcome runProcess(const std::string& application,
                             const std::string& commandLine) override;
-  bool readFile(const std::string& path, std::string* bytes, SystemError* error) override;
-  bool findFiles(const std::string& pattern, std::vector<std::string>* names) override;
+  bool readFile(const std::string& path, ByteSink& sink, SystemError* error) override;
+  bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
 
  private:
   std::uint32_t hash(std::string_view path) const;

@@ -68,12 +68,17 @@ bool FakePlatform::setEnvironmentVariable(const std::string& name, const std::st
   return true;
 }
 
-bool FakePlatform::findFiles(const std::string& pattern, std::vector<std::string>* names) {
+bool FakePlatform::findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) {
   auto found = listings.find(pattern);
   if (found == listings.end()) {
     return false;
   }
-  *names = found->second;
+  const std::string folder = pattern.substr(0, pattern.rfind('\\') + 1);
+  entries->clear();
+  for (const std::string& name : found->second) {
+    const bool isDirectory = directories_.count(folder + name) != 0;
+    entries->push_back({name, isDirectory ? kAttributeDirectory : 0x20});
+  }
   return true;
 }
 
@@ -94,13 +99,22 @@ FileAttributes FakePlatform::fileAttributes(const std::string& path) {
   return attributes;
 }
 
-bool FakePlatform::readFile(const std::string& path, std::string* bytes, SystemError* error) {
+bool FakePlatform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
   auto found = files_.find(path);
   if (found == files_.end()) {
     *error = directories_.count(path) != 0 ? kErrorAccessDenied : kErrorFileNotFound;
     return false;
   }
-  *bytes = found->second;
+  std::string_view bytes = found->second;
+  *error = 0;
+  auto failing = readErrors.find(path);
+  if (failing != readErrors.end() && failing->second.offset < bytes.size()) {
+    bytes = bytes.substr(0, failing->second.offset);
+    *error = failing->second.error;
+  }
+  for (size_t start = 0; start < bytes.size(); start += readPieceSize) {
+    sink.consume(bytes.substr(start, readPieceSize));
+  }
   return true;
 }
 
@@ -119,6 +133,10 @@ ProcessOutcome FakePlatform::runProcess(const std::string& application,
   outcome.started = true;
   outcome.exitCode = exitCodes.count(application) != 0 ? exitCodes.at(application) : 0;
   return outcome;
+}
+
+std::string FakePlatform::applicationName() {
+  return name;
 }
 
 void FakePlatform::showMessage(const std::string& text, const std::string& caption) {

@@ -34,8 +34,18 @@ class FakePlatform : public Platform {
   void addDirectory(const std::string& path);
   void setEnvironment(const std::string& name, const std::string& value);
   void unsetEnvironment(const std::string& name);
-  // What FindFirstFileA/FindNextFileA yield for a pattern, in order.
+  // What FindFirstFileA/FindNextFileA yield for a pattern, in order; an
+  // entry added as a directory is listed with the directory attribute.
   std::map<std::string, std::vector<std::string>> listings;
+  // Files are handed over in pieces of this many bytes, so that lines span
+  // pieces as they do in a real read.
+  size_t readPieceSize = 16;
+  // A read error injected per path: after this many bytes, this error.
+  struct ReadError {
+    size_t offset;
+    SystemError error;
+  };
+  std::map<std::string, ReadError> readErrors;
   // Failures injected per path.
   std::map<std::string, SystemError> attributeErrors;
   std::map<std::string, SystemError> startErrors;
@@ -47,17 +57,19 @@ class FakePlatform : public Platform {
   std::vector<Start> starts;
   std::vector<Message> messages;
   std::optional<int> exitStatus;
+  std::string name = "Veltrane";  // what applicationName returns
   std::string environment(const std::string& name) const;
 
   char* commandLine() override;
   bool isLeadByte(unsigned char byte) override;
   bool getEnvironmentVariable(const std::string& name, std::string* value) override;
   bool setEnvironmentVariable(const std::string& name, const std::string& value) override;
-  bool findFiles(const std::string& pattern, std::vector<std::string>* names) override;
+  bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
   FileAttributes fileAttributes(const std::string& path) override;
-  bool readFile(const std::string& path, std::string* bytes, SystemError* error) override;
+  bool readFile(const std::string& path, ByteSink& sink, SystemError* error) override;
   ProcessOutcome runProcess(const std::string& application,
                             const std::string& commandLine) override;
+  std::string applicationName() override;
   void showMessage(const std::string& text, const std::string& caption) override;
   void exitProcess(int status) override;
 

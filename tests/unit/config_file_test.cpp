@@ -10,7 +10,7 @@
 namespace veltrane {
 namespace {
 
-using Lines = std::vector<std::string_view>;
+using Lines = std::vector<std::string>;
 
 TEST(TextModeLines, ReadsLikeTheRuntimesTextMode) {
   EXPECT_EQ(textModeLines("a\r\nb\nc"), (Lines{"a", "b", "c"}));
@@ -107,6 +107,25 @@ TEST(ReadConfigFile, AnUnreadableFileKeepsTheDefaultsAndItsError) {
   folder.setCommandLine("tool.exe C:\\cfg");
   WrapperConfiguration folderConfig(folder, argumentTail(folder.commandLine(), folder));
   EXPECT_EQ(folderConfig.configFileError(), kErrorAccessDenied);
+}
+
+TEST(ReadConfigFile, AReadErrorKeepsWhatWasReadAndABrokenPipeIsTheEnd) {
+  const std::string text = "mainclass a.Main\nparam x\njvm C:\\j\\javaw.exe\n";
+  const size_t middleOfTheLastLine = text.rfind("javaw");
+  struct Case {
+    SystemError error;
+    SystemError configFileError;
+  };
+  // The line the error cuts short is applied as far as it was read.
+  for (const Case& c : {Case{kErrorBrokenPipe, 0u}, Case{59, 59u}}) {
+    FakePlatform platform;
+    platform.readErrors["C:\\apps\\tool.config"] = {middleOfTheLastLine, c.error};
+    auto config = configureFromText(platform, text);
+    EXPECT_EQ(config->mainClass(), "a.Main");
+    EXPECT_EQ(config->appParams(), "x");
+    EXPECT_EQ(config->jvmCommand(), "C:\\j\\");
+    EXPECT_EQ(config->configFileError(), c.configFileError);
+  }
 }
 
 }  // namespace
