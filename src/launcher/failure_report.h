@@ -2,12 +2,26 @@
 #ifndef VELTRANE_LAUNCHER_FAILURE_REPORT_H_
 #define VELTRANE_LAUNCHER_FAILURE_REPORT_H_
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "config/wrapper_configuration.h"
 
 namespace veltrane {
+
+// The texts a report is made of, in the order it shows them: the
+// application's name, the five launch values, the configuration file and
+// the launcher's command line.
+constexpr size_t kReportValueCount = 8;
+using ReportValues = std::array<std::string_view, kReportValueCount>;
+
+ReportValues reportValues(std::string_view applicationName,
+                          const WrapperConfiguration& configuration, std::string_view commandLine);
+
+// The report of these values and the error text, in its fixed format.
+std::string formatReport(const ReportValues& values, std::string_view errorText);
 
 // The report's caption: "Error starting " and the application's name.
 std::string reportCaption(std::string_view applicationName);

@@ -8,6 +8,7 @@
 #include "launcher/failure_report.h"
 #include "launcher/path_install.h"
 #include "launcher/program_search.h"
+#include "launcher/report_shortening.h"
 
 namespace veltrane {
 
@@ -32,9 +33,11 @@ int launchMain(Platform& platform, char* argumentTail) {
   }
   // The name is looked up only now: a clean launch never reads resources.
   const std::string name = platform.applicationName();
-  platform.showMessage(
-      failureReport(name, configuration, platform.commandLine(), errorText(errorNumber)),
-      reportCaption(name));
+  // The box shows a report short enough for the screen; the VM got every
+  // value whole.
+  platform.showMessage(shortenedReport(platform, name, configuration, platform.commandLine(),
+                                       errorText(errorNumber)),
+                       reportCaption(name));
   return 1;
 }
 

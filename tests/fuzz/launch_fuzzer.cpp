@@ -4,9 +4,12 @@
 // then the command line, the inherited PATH and the jar names ("|"-separated)
 // each ended by a NUL, and the config bytes.
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "config/wrapper_configuration.h"
 #include "fuzz/oracle_platform.h"
@@ -16,6 +19,7 @@
 #include "launcher/launch_main.h"
 #include "launcher/path_install.h"
 #include "launcher/program_search.h"
+#include "launcher/report_shortening.h"
 
 namespace veltrane {
 namespace {
@@ -106,6 +110,61 @@ std::string expectedError(const WrapperConfiguration& configuration, OraclePlatf
   return configError == 0 ? "No error" : errorText(errorNumberFromSystemError(configError));
 }
 
+// The mark "...[612,345 characters]..." at position of the shown text:
+// its length, and the count it names in *omitted; 0 when there is none.
+size_t omissionMarkAt(std::string_view shown, size_t position, size_t* omitted) {
+  constexpr std::string_view kOpen = "...[";
+  constexpr std::string_view kClose = " characters]...";
+  if (shown.compare(position, kOpen.size(), kOpen) != 0) {
+    return 0;
+  }
+  size_t end = position + kOpen.size();
+  std::string digits;
+  for (; end < shown.size() &&
+         (std::isdigit(static_cast<unsigned char>(shown[end])) != 0 || shown[end] == ',');
+       ++end) {
+    if (shown[end] != ',') {
+      digits += shown[end];
+    }
+  }
+  if (digits.empty() || digits.size() > 12 || shown.compare(end, kClose.size(), kClose) != 0) {
+    return 0;
+  }
+  *omitted = std::stoull(digits);
+  std::string grouped = std::to_string(*omitted);
+  for (size_t group = grouped.size(); group > 3; group -= 3) {
+    grouped.insert(group - 3, ",");
+  }
+  const size_t length = kOpen.size() + grouped.size() + kClose.size();
+  return *omitted > 0 && shown.compare(position + kOpen.size(), grouped.size(), grouped) == 0 &&
+                 end + kClose.size() == position + length
+             ? length
+             : 0;
+}
+
+// Whether the shown text is the whole text with some runs left out, each
+// replaced by a mark that counts it. A value may itself hold text that reads
+// like a mark, so both readings are tried; failed states are not tried twice.
+bool matchesWithOmissions(std::string_view shown, size_t s, std::string_view whole, size_t w,
+                          std::set<std::pair<size_t, size_t>>& failed) {
+  while (s < shown.size()) {
+    size_t omitted = 0;
+    const size_t mark = omissionMarkAt(shown, s, &omitted);
+    if (mark != 0 && w + omitted <= whole.size() && failed.count({s, w}) == 0) {
+      if (matchesWithOmissions(shown, s + mark, whole, w + omitted, failed)) {
+        return true;
+      }
+      failed.insert({s, w});
+    }
+    if (w == whole.size() || shown[s] != whole[w]) {
+      return false;
+    }
+    ++s;
+    ++w;
+  }
+  return w == whole.size();
+}
+
 void checkReport(const WrapperConfiguration& configuration, OraclePlatform& platform,
                  const std::string& originalCommandLine) {
   const FakePlatform::Message& message = platform.messages.at(0);
@@ -117,16 +176,37 @@ void checkReport(const WrapperConfiguration& configuration, OraclePlatform& plat
                             configuration.classpathArgument() + ' ' + configuration.mainClass() +
                             ' ' + configuration.appParams();
   require(tried.find('\n') == std::string::npos, "no configured value holds a line feed");
-  const std::vector<std::string> lines = split(message.text, '\n');
+  const std::string& text = message.text;
+  const std::string errorLabel = "\nError Message: ";
+  const std::string error = text.substr(text.rfind(errorLabel) + errorLabel.size());
+
+  // The whole report, as the checker prints it.
+  const std::string whole = failureReport("Veltrane", configuration, shown, error);
+  const std::vector<std::string> lines = split(whole, '\n');
   const std::string& path = configuration.configFilePath();
   require(lines[0] == "Couldn't start Veltrane using \"" + tried + "\".", "the first line");
-  const std::string errorLabel = "\nError Message: ";
-  const std::string error = message.text.substr(message.text.rfind(errorLabel) + errorLabel.size());
-  if (path.find('\n') == std::string::npos && shown.find('\n') == std::string::npos) {
+  const bool oneLineValues =
+      path.find('\n') == std::string::npos && shown.find('\n') == std::string::npos;
+  if (oneLineValues) {
     require(lines.size() == 4 && lines[1] == "Configfile: " + path &&
                 lines[2] == "commandline: " + shown && lines[3] == "Error Message: " + error,
             "the report has exactly its four labelled lines");
   }
+
+  // The report in the box: the whole one when it fits, else shortened.
+  require(text.size() <= kMaxShownReport, "the report shown has at most 2,047 characters");
+  std::set<std::pair<size_t, size_t>> failed;
+  require(whole.size() <= kMaxShownReport ? text == whole
+                                          : matchesWithOmissions(text, 0, whole, 0, failed),
+          "the report shown is the whole one, or it with runs left out and counted");
+  require(!oneLineValues || split(text, '\n').size() == 4, "the report shown keeps four lines");
+  for (std::string_view value : reportValues("Veltrane", configuration, shown)) {
+    const size_t kept = std::min<size_t>(value.size(), 32);
+    require(text.find(value.substr(0, kept)) != std::string::npos &&
+                text.find(value.substr(value.size() - kept)) != std::string::npos,
+            "the start and the end of every value show");
+  }
+
   const std::string expected = expectedError(configuration, platform);
   require(expected.empty() ? error != "No error" && error != "Unknown error" : error == expected,
           "the error text names the cause");

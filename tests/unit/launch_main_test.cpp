@@ -4,6 +4,7 @@
 
 #include "launcher/error_numbers.h"
 #include "launcher/path_install.h"
+#include "launcher/report_shortening.h"
 #include "support/fake_platform.h"
 
 namespace veltrane {
@@ -105,12 +106,17 @@ TEST_F(LaunchMain, AMissingConfigurationFileShowsInTheReportOfAFailingChild) {
             "Error Message: No such file or directory");
 }
 
-TEST_F(LaunchMain, ALongReportIsShownWhole) {
-  const std::string longParams(40000, 'a');
-  configure("jvm C:\\missing.exe\nparam " + longParams);
+TEST_F(LaunchMain, ALongReportIsShortenedForTheScreenAndTheChildGetsEverything) {
+  const std::string longParam(3000, 'a');
+  configure("jvm C:\\java\\javaw.exe\nparam " + longParam);
+  platform.addFile("C:\\java\\javaw.exe");
+  platform.exitCodes["C:\\java\\javaw.exe"] = 1;
   run();
-  EXPECT_NE(platform.messages.at(0).text.find(longParams + "\".\nConfigfile: "), std::string::npos);
-  EXPECT_EQ(errorLine(), "Error Message: No such file or directory");
+  EXPECT_EQ(platform.starts.at(0).commandLine, "\"C:\\java\\javaw.exe\"    " + longParam);
+  const std::string& shown = platform.messages.at(0).text;
+  EXPECT_LE(shown.size(), kMaxShownReport);
+  EXPECT_NE(shown.find(" characters]...aaa"), std::string::npos);
+  EXPECT_EQ(errorLine(), "Error Message: No error");
 }
 
 TEST(PathInstall, AnOverlongPathKeepsTheConfiguredDirectoriesInFront) {

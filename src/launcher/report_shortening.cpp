@@ -1,0 +1,101 @@
+#include "launcher/report_shortening.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "launcher/failure_report.h"
+
+namespace veltrane {
+
+namespace {
+
+using Allotments = std::array<size_t, kReportValueCount>;
+
+// "...[612,345 characters]...": the count with thousands separators.
+std::string omissionMark(size_t omitted) {
+  std::string digits = std::to_string(omitted);
+  for (size_t group = digits.size(); group > 3; group -= 3) {
+    digits.insert(group - 3, ",");
+  }
+  return "...[" + digits + " characters]...";
+}
+
+// How many characters each value may keep so that all of them together fit
+// the budget. The budget is shared fairly: going from the shortest value to
+// the longest, each one takes at most an equal share of what is still left,
+// so the values that fit their share (the VM, the main class, the
+// configuration path, usually) stay whole, and the long ones (a class path
+// of thousands of jars, a long argument) split the rest evenly. No value is
+// favoured by its place: any of them can be the long one.
+Allotments allotments(const ReportValues& values, size_t budget) {
+  std::array<size_t, kReportValueCount> order;
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return values[a].size() < values[b].size(); });
+  Allotments allotted{};
+  size_t remaining = budget;
+  size_t valuesLeft = kReportValueCount;
+  for (size_t index : order) {
+    allotted[index] = std::min(values[index].size(), remaining / valuesLeft);
+    remaining -= allotted[index];
+    --valuesLeft;
+  }
+  return allotted;
+}
+
+}  // namespace
+
+std::string shortenedValue(Platform& platform, std::string_view value, size_t maxLength) {
+  if (value.size() <= maxLength) {
+    return std::string(value);
+  }
+  // The mark for the whole value is the longest the mark can get, so the
+  // result fits even though the exact count is known only at the end.
+  const size_t longestMark = omissionMark(value.size()).size();
+  const size_t kept = maxLength > longestMark ? maxLength - longestMark : 0;
+  const size_t headWanted = kept - kept / 2;
+  const size_t tailWanted = value.size() - kept / 2;
+  // Walk the characters up to the tail: the head ends at the last character
+  // boundary before its length, the tail starts at the first one after.
+  size_t headEnd = 0;
+  size_t position = 0;
+  while (position < tailWanted) {
+    const bool pair = platform.isLeadByte(static_cast<unsigned char>(value[position])) &&
+                      position + 1 < value.size();
+    position += pair ? 2 : 1;
+    if (position <= headWanted) {
+      headEnd = position;
+    }
+  }
+  std::string shortened(value.substr(0, headEnd));
+  shortened += omissionMark(position - headEnd);
+  shortened += value.substr(position);
+  return shortened;
+}
+
+std::string shortenedReport(Platform& platform, std::string_view applicationName,
+                            const WrapperConfiguration& configuration, std::string_view commandLine,
+                            std::string_view errorText) {
+  const ReportValues values = reportValues(applicationName, configuration, commandLine);
+  // The labels and the error text are always shown whole; the values share
+  // the rest of the room.
+  const size_t fixed = formatReport(ReportValues{}, errorText).size();
+  size_t total = fixed;
+  for (std::string_view value : values) {
+    total += value.size();
+  }
+  if (total <= kMaxShownReport) {
+    return formatReport(values, errorText);
+  }
+  const Allotments allotted =
+      allotments(values, kMaxShownReport > fixed ? kMaxShownReport - fixed : 0);
+  std::array<std::string, kReportValueCount> shortened;
+  ReportValues shown;
+  for (size_t i = 0; i < kReportValueCount; ++i) {
+    shortened[i] = shortenedValue(platform, values[i], allotted[i]);
+    shown[i] = shortened[i];
+  }
+  return formatReport(shown, errorText);
+}
+
+}  // namespace veltrane

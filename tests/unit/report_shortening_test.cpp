@@ -1,0 +1,87 @@
+#include "launcher/report_shortening.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "launcher/failure_report.h"
+#include "support/fake_platform.h"
+
+namespace veltrane {
+namespace {
+
+TEST(ShortenedValue, KeepsTheStartAndTheEndAndCountsWhatIsLeftOut) {
+  FakePlatform platform;
+  platform.leadBytes = {0x81};
+  std::string pairs;
+  for (int i = 0; i < 50; ++i) {
+    pairs += "\x81\x41";
+  }
+  struct Case {
+    std::string value;
+    size_t maxLength;
+    std::string shortened;
+  };
+  const Case cases[] = {
+      {"abc", 3, "abc"},
+      {std::string(1000, 'a') + std::string(1000, 'b'), 100,
+       std::string(38, 'a') + "...[1,924 characters]..." + std::string(38, 'b')},
+      {std::string(1234600, 'x'), 100,
+       std::string(36, 'x') + "...[1,234,528 characters]..." + std::string(36, 'x')},
+      // A double-byte character is left out whole, never split.
+      {pairs, 40, pairs.substr(0, 8) + "...[84 characters]..." + pairs.substr(92)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(shortenedValue(platform, c.value, c.maxLength), c.shortened) << c.maxLength;
+  }
+}
+
+class ShortenedReport : public ::testing::Test {
+ protected:
+  std::string report(const std::string& configText) {
+    config = configureFromText(platform, configText);
+    return shortenedReport(platform, "Veltrane", *config, "C:\\apps\\tool.exe", "No error");
+  }
+  FakePlatform platform;
+  std::unique_ptr<WrapperConfiguration> config;
+};
+
+TEST_F(ShortenedReport, AReportThatFitsIsShownWhole) {
+  const size_t room = kMaxShownReport - report("param x").size() + 1;
+  const std::string fits = report("param " + std::string(room, 'x'));
+  EXPECT_EQ(fits.size(), kMaxShownReport);
+  EXPECT_EQ(fits, failureReport("Veltrane", *config, "C:\\apps\\tool.exe", "No error"));
+  const std::string longer = report("param " + std::string(room + 1, 'x'));
+  EXPECT_LE(longer.size(), kMaxShownReport);
+  EXPECT_NE(longer.find(" characters]...xxx"), std::string::npos);
+}
+
+TEST_F(ShortenedReport, LongValuesShareTheRoomAndShortOnesStayWhole) {
+  std::string jars;
+  for (int i = 0; i < 20000; ++i) {
+    jars += "addpath C:\\apps\\lib\\j" + std::to_string(i) + ".jar\n";
+  }
+  const std::string shown = report("jvm C:\\java\\javaw.exe\nmainclass a.Main\n" + jars + "param " +
+                                   std::string(3000, 'p') + "\nparam end");
+  EXPECT_LE(shown.size(), kMaxShownReport);
+  const std::string first = shown.substr(0, shown.find('\n'));
+  EXPECT_EQ(first.find("Couldn't start Veltrane using \"C:\\java\\javaw.exe  -classpath "
+                       "\"C:\\apps\\lib\\j0.jar;C:\\apps\\lib\\j1.jar;"),
+            0u);
+  EXPECT_NE(first.find("C:\\apps\\lib\\j19999.jar;\" a.Main ppp"), std::string::npos);
+  EXPECT_NE(first.find("ppp end\"."), std::string::npos);
+  // Both long values lose their middle and keep about as much as each other.
+  const size_t classpathMark = first.find("...[");
+  const size_t paramsMark = first.find("...[", classpathMark + 1);
+  ASSERT_NE(paramsMark, std::string::npos);
+  EXPECT_EQ(first.find("...[", paramsMark + 1), std::string::npos);
+  const size_t classpathShown = first.find(" a.Main ") - first.find("-classpath");
+  const size_t paramsShown = first.size() - first.find(" a.Main ") - 10;
+  EXPECT_LE(std::max(classpathShown, paramsShown) - std::min(classpathShown, paramsShown), 2u);
+  EXPECT_EQ(shown.substr(shown.find('\n')),
+            "\nConfigfile: C:\\apps\\tool.config\ncommandline: C:\\apps\\tool.exe\n"
+            "Error Message: No error");
+}
+
+}  // namespace
+}  // namespace veltrane
