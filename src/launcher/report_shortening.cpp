@@ -43,6 +43,47 @@ Allotments allotments(const ReportValues& values, size_t budget) {
   return allotted;
 }
 
+// 1 for a single-byte character, 2 for a lead byte and its trail byte.
+size_t characterLength(Platform& platform, std::string_view value, size_t position) {
+  return platform.isLeadByte(static_cast<unsigned char>(value[position])) &&
+                 position + 1 < value.size()
+             ? 2
+             : 1;
+}
+
+// The message box breaks a line only after a blank, "\", "/" or "-" (under
+// Wine; Windows breaks at least there). A run of about 150 other characters
+// is laid out on one line wider than the screen, and the box with it, so a
+// shortened value keeps at most this much of such a run.
+constexpr size_t kMaxRunShown = 64;
+
+bool breaksLineAfter(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\\' || c == '/' || c == '-';
+}
+
+// Where the first run longer than kMaxRunShown starts and the last one
+// ends; firstStart is npos when there is none.
+struct LongRuns {
+  size_t firstStart = std::string_view::npos;
+  size_t lastEnd = 0;
+};
+
+LongRuns longRuns(Platform& platform, std::string_view value) {
+  LongRuns runs;
+  size_t runStart = 0;
+  for (size_t position = 0; position < value.size();) {
+    const char c = value[position];
+    position += characterLength(platform, value, position);
+    if (breaksLineAfter(c)) {
+      runStart = position;
+    } else if (position - runStart > kMaxRunShown) {
+      runs.firstStart = std::min(runs.firstStart, runStart);
+      runs.lastEnd = position;
+    }
+  }
+  return runs;
+}
+
 }  // namespace
 
 std::string shortenedValue(Platform& platform, std::string_view value, size_t maxLength) {
@@ -53,17 +94,20 @@ std::string shortenedValue(Platform& platform, std::string_view value, size_t ma
   // result fits even though the exact count is known only at the end.
   const size_t longestMark = omissionMark(value.size()).size();
   const size_t kept = maxLength > longestMark ? maxLength - longestMark : 0;
-  const size_t headWanted = kept - kept / 2;
-  const size_t tailWanted = value.size() - kept / 2;
-  // Walk the characters up to the tail: the head ends at the last character
-  // boundary before its length, the tail starts at the first one after.
+  size_t headLimit = kept - kept / 2;
+  size_t tailLimit = value.size() - kept / 2;
+  const LongRuns runs = longRuns(platform, value);
+  if (runs.firstStart != std::string_view::npos) {
+    headLimit = std::min(headLimit, runs.firstStart + kMaxRunShown);
+    tailLimit = std::max(tailLimit, runs.lastEnd - kMaxRunShown);
+  }
+  // The head ends at the last character boundary within its limit, the tail
+  // starts at the first one past its limit.
   size_t headEnd = 0;
   size_t position = 0;
-  while (position < tailWanted) {
-    const bool pair = platform.isLeadByte(static_cast<unsigned char>(value[position])) &&
-                      position + 1 < value.size();
-    position += pair ? 2 : 1;
-    if (position <= headWanted) {
+  while (position < tailLimit) {
+    position += characterLength(platform, value, position);
+    if (position <= headLimit) {
       headEnd = position;
     }
   }
@@ -84,11 +128,11 @@ std::string shortenedReport(Platform& platform, std::string_view applicationName
   for (std::string_view value : values) {
     total += value.size();
   }
-  if (total <= kMaxShownReport) {
+  if (total <= kMaxWholeReport) {
     return formatReport(values, errorText);
   }
   const Allotments allotted =
-      allotments(values, kMaxShownReport > fixed ? kMaxShownReport - fixed : 0);
+      allotments(values, kMaxShortenedReport > fixed ? kMaxShortenedReport - fixed : 0);
   std::array<std::string, kReportValueCount> shortened;
   ReportValues shown;
   for (size_t i = 0; i < kReportValueCount; ++i) {

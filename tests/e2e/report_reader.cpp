@@ -1,6 +1,8 @@
 // Waits up to the given milliseconds for the launcher's failure report,
-// writes its caption and text (each NUL-terminated) to the output file and
-// presses OK. With "--keep" it leaves the box open (for a screenshot).
+// writes its caption, its text and the screen rectangles of the box and of
+// its OK button ("left top right bottom"), each NUL-terminated, to the
+// output file and presses OK. With "--keep" it leaves the box open (for a
+// screenshot).
 // Exits 0 when the box was found, 1 when it never appeared.
 #include <windows.h>
 
@@ -13,6 +15,14 @@ static std::string windowText(HWND window) {
   std::string text(GetWindowTextLengthA(window) + 1, '\0');
   text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
   return text;
+}
+
+static std::string windowRect(HWND window) {
+  RECT rect = {};
+  if (window == nullptr || !GetWindowRect(window, &rect))
+    return "none";
+  return std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+         std::to_string(rect.right) + " " + std::to_string(rect.bottom);
 }
 
 int main(int argc, char** argv) {
@@ -29,7 +39,8 @@ int main(int argc, char** argv) {
   if (box == nullptr || !IsWindowVisible(box))
     return 1;
 
-  const std::string fields[] = {windowText(box), windowText(GetDlgItem(box, 0xFFFF))};
+  const std::string fields[] = {windowText(box), windowText(GetDlgItem(box, 0xFFFF)),
+                                windowRect(box), windowRect(GetDlgItem(box, IDOK))};
   FILE* out = std::fopen(argv[1], "wb");
   if (out == nullptr)
     return 101;

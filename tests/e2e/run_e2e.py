@@ -10,6 +10,7 @@ report_reader.exe reads and dismisses the failure report.
 import argparse
 import os
 import random
+import re
 import shutil
 import subprocess
 import sys
@@ -19,6 +20,8 @@ import zipfile
 CAPTION = "Error starting Veltrane"
 SYSTEM_PATH = r"C:\windows\system32;C:\windows"
 LIMIT = 32766  # longest environment value and command line Windows accepts
+REPORT_LIMIT = 2047  # longest report the box is given
+SCREEN = (1024, 768)  # the Xvfb screen
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll",
                "gdi32.dll", "ntdll.dll", "ucrtbase.dll"}
 
@@ -134,16 +137,19 @@ class Case:
         except FileNotFoundError:
             return None
 
-    def launch(self, command_line, app="veltrane.exe", cwd="", path=SYSTEM_PATH, screenshot=None):
+    def launch(self, command_line, app="veltrane.exe", cwd="", path=SYSTEM_PATH, screenshot=None,
+               prepare=()):
         """Runs the launcher and returns (exit code, report text or None).
 
         path=None starts it with no PATH at all. A report that appears is
-        saved as a PNG image at the screenshot path, if one is given.
+        saved as a PNG image at the screenshot path, if one is given. The
+        starter makes the prepare changes first (see starter.cpp: "serve:"
+        a file through a named pipe, "hold:" a file open for writing).
         """
         if not os.path.exists(self.path(app)):
             self.copy(self.run.launcher, app)
         fields = [self.win(app), command_line, self.win(cwd), "PATH" if path is None else
-                  "PATH=" + path]
+                  "PATH=" + path, *prepare]
         job = self.write("job", "\0".join(fields) + "\0")
         starter = self.run.wine.spawn(self.path("wine.log"), self.run.helper("starter"), job)
         report, deadline = None, time.monotonic() + 30
@@ -170,8 +176,15 @@ class Case:
             subprocess.run(["/usr/bin/convert", "xwd:" + shot, "-trim", screenshot], check=True)
             self.run.wine.run(*reader)
         with open(self.path("report"), "rb") as text:
-            caption, report = text.read().decode("cp1252", "replace").split("\0")[:2]
+            caption, report, box, ok = text.read().decode("cp1252", "replace").split("\0")[:4]
         expect_equal(caption, CAPTION, "caption")
+        # Every report must be seen and dismissed: the box and its OK button
+        # lie on the screen.
+        for what, rect in (("box", box), ("OK button", ok)):
+            edges = [int(n) for n in rect.split()] if rect != "none" else []
+            expect(len(edges) == 4 and 0 <= edges[0] < edges[2] <= SCREEN[0] and
+                   0 <= edges[1] < edges[3] <= SCREEN[1],
+                   "the report's %s on the %dx%d screen" % (what, *SCREEN), rect)
         return report
 
 
@@ -183,6 +196,17 @@ def expect(condition, what, actual=None):
 def expect_equal(actual, wanted, what):
     if actual != wanted:
         raise AssertionError("%s:\n  wanted %r\n  got    %r" % (what, wanted, actual))
+
+
+def expect_shortened(shown, whole, what):
+    """The shown text is the whole one with one run left out and counted."""
+    mark = re.search(r"\.\.\.\[([0-9,]+) characters\]\.\.\.", shown)
+    expect(mark is not None, what + " shortened", shown)
+    head, tail = shown[:mark.start()], shown[mark.end():]
+    omitted = len(whole) - len(head) - len(tail)
+    expect(whole.startswith(head) and whole.endswith(tail), what + ": its start and end kept",
+           shown)
+    expect_equal(mark.group(1), "{:,}".format(omitted), what + ": characters left out")
 
 
 def report_of(vm_line, config, command_line, error):
@@ -439,27 +463,28 @@ def addsyspath_list_beyond_variable_limit(c):
                  "child PATH")
 
 
-def command_line_too_long(c, config_text, vm):
-    """Checks that the VM was refused; returns the report's first line."""
+def command_line_too_long(c, config_text, vm, first_line):
+    """Checks that the VM was refused and that the report, too long for the
+    screen, was shortened to fit: its first line has lost its middle."""
     config = c.write("app.cfg", config_text)
     exit_code, report = c.launch("veltrane.exe " + config)
     expect_equal(exit_code, 1, "exit code")
     expect(c.record("vm/probe.exe") is None, "the VM was not started")
-    lines = (report or "").split("\n")
-    expect_equal(lines[-1], "Error Message: Arg list too long", "report's last line")
-    return lines[0]
+    expect(len(report or "") <= REPORT_LIMIT, "a report of at most 2,047 characters", report)
+    expect_equal(report.split("\n")[1:], ["Configfile: " + config, "commandline: veltrane.exe " +
+                                          config, "Error Message: Arg list too long"],
+                 "report's other lines")
+    expect_shortened(report.split("\n")[0], first_line, "report's first line")
 
 
 @case
-def jar_folder_with_5000_jars(c):
+def jar_folder_with_20000_jars(c):
     vm = c.probe("vm/probe.exe")
-    for number in range(5000):
-        c.write("lib/j%04d.jar" % number, b"")
-    jars = ";".join(c.win("lib/j%04d.jar" % n) for n in range(5000))
-    first = command_line_too_long(c, "jvm %s\naddjars %s\nmainclass Main\n" % (vm, c.win("lib")),
-                                  vm)
-    expect_equal(first, 'Couldn\'t start Veltrane using "%s  -classpath "%s" Main ".' % (vm, jars),
-                 "report's first line")
+    for number in range(20000):
+        c.write("lib/j%05d.jar" % number, b"")
+    jars = ";".join(c.win("lib/j%05d.jar" % n) for n in range(20000))
+    command_line_too_long(c, "jvm %s\naddjars %s\nmainclass Main\n" % (vm, c.win("lib")), vm,
+                          'Couldn\'t start Veltrane using "%s  -classpath "%s" Main ".' % (vm, jars))
 
 
 def vm_params_filling(vm, length):
@@ -482,9 +507,42 @@ def vm_params_up_to_command_line_limit(c):
 def vm_params_past_command_line_limit(c):
     vm = c.probe("vm/probe.exe")
     params, config_text = vm_params_filling(vm, LIMIT + 1)
-    first = command_line_too_long(c, config_text, vm)
-    expect_equal(first, 'Couldn\'t start Veltrane using "%s %s  Main ".' % (vm, " ".join(params)),
-                 "report's first line")
+    command_line_too_long(c, config_text, vm, 'Couldn\'t start Veltrane using "%s %s  Main ".'
+                          % (vm, " ".join(params)))
+
+
+@case
+def application_argument_of_3000_characters(c):
+    vm = c.probe("vm/probe.exe", status=2)
+    argument = "--data=" + "".join("%04d" % n for n in range(750))[7:]
+    config = c.write("app.cfg", "jvm %s\nmainclass Main\nparam %s\n" % (vm, argument))
+    exit_code, report = c.launch("veltrane.exe " + config)
+    expect_equal((c.record("vm/probe.exe") or [None])[0], '"%s"   Main %s' % (vm, argument),
+                 "child command line, the argument whole")
+    expect_equal(exit_code, 1, "exit code")
+    expect(len(report or "") <= REPORT_LIMIT, "a report of at most 2,047 characters", report)
+    whole = report_of("%s   Main %s" % (vm, argument), config, "veltrane.exe " + config, "No error")
+    expect_equal(report.split("\n")[1:], whole.split("\n")[1:], "report's other lines")
+    expect_shortened(report.split("\n")[0], whole.split("\n")[0], "report's first line")
+
+
+@case
+def config_through_a_pipe_or_held_open_by_an_editor(c):
+    vm = c.probe("vm/probe.exe", status=3)
+    # More than a pipe's buffer and a read's piece before the lines that count.
+    config = c.write("app.cfg", "# %s\n" % ("comment " * 16) * 2000 +
+                     "jvm %s\nmainclass Main\nparam last" % vm)
+    pipe = r"\\.\pipe\veltrane-e2e-" + c.folder
+    for command_line, prepare in (("veltrane.exe " + pipe, ["serve:%s=%s" % (pipe, config)]),
+                                  ("veltrane.exe " + config, ["hold:" + config])):
+        exit_code, report = c.launch(command_line, prepare=prepare)
+        expect_equal((c.record("vm/probe.exe") or [None])[0], '"%s"   Main last' % vm,
+                     "child command line, read from " + prepare[0])
+        # The end of a pipe is the end of the file, not a read error.
+        expect_equal((exit_code, report), (1, report_of(vm + "   Main last", command_line[13:],
+                                                        command_line, "No error")),
+                     "exit code and report")
+        os.remove(c.path("vm/probe.record"))
 
 
 # --- The run -----------------------------------------------------------------

@@ -1,21 +1,77 @@
 // Starts a program with an exact application name, command line and current
 // directory, waits for it and returns its exit code. The job file named by the
 // only argument holds NUL-terminated texts: the application, the command
-// line, the current directory, then any number of environment changes,
-// "NAME=value" to set a variable and "NAME" alone to remove it.
+// line, the current directory, then any number of changes made before the
+// start:
+//   "NAME=value" sets an environment variable, "NAME" alone removes it;
+//   "serve:\\.\pipe\NAME=FILE" serves the file's bytes through that named
+//     pipe from a thread, to the first client, and then closes the pipe;
+//   "hold:FILE" keeps the file open for writing (others may only read it)
+//     while the program runs, as an editor would.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+static std::string fileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string{std::istreambuf_iterator<char>(file), {}};
+}
+
+struct PipeJob {
+  HANDLE pipe;
+  std::string bytes;
+};
+
+static DWORD WINAPI servePipe(void* argument) {
+  PipeJob* job = static_cast<PipeJob*>(argument);
+  if (ConnectNamedPipe(job->pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED) {
+    // Several writes, so the reader sees the bytes arrive in pieces.
+    for (size_t start = 0; start < job->bytes.size(); start += 4096) {
+      const DWORD size = static_cast<DWORD>(std::min<size_t>(4096, job->bytes.size() - start));
+      DWORD written = 0;
+      if (!WriteFile(job->pipe, job->bytes.data() + start, size, &written, nullptr))
+        break;
+    }
+    FlushFileBuffers(job->pipe);
+  }
+  CloseHandle(job->pipe);  // the reader's next read fails with a broken pipe
+  return 0;
+}
+
+// Returns false when the change could not be made.
+static bool prepare(const std::string& change) {
+  const size_t equals = change.find('=');
+  if (change.compare(0, 6, "serve:") == 0 && equals != std::string::npos) {
+    const std::string name = change.substr(6, equals - 6);
+    HANDLE pipe = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                   1, 4096, 0, 0, nullptr);
+    if (pipe == INVALID_HANDLE_VALUE)
+      return false;
+    // The job and the thread live as long as this process.
+    HANDLE thread = CreateThread(
+        nullptr, 0, servePipe, new PipeJob{pipe, fileBytes(change.substr(equals + 1))}, 0, nullptr);
+    return thread != nullptr;
+  }
+  if (change.compare(0, 5, "hold:") == 0) {
+    // Left open until this process ends.
+    return CreateFileA(change.c_str() + 5, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr) != INVALID_HANDLE_VALUE;
+  }
+  const std::string name = change.substr(0, equals);
+  SetEnvironmentVariableA(name.c_str(),
+                          equals == std::string::npos ? nullptr : change.c_str() + equals + 1);
+  return true;
+}
+
 int main(int argc, char** argv) {
   if (argc != 2)
     return 100;
-  std::ifstream jobFile(argv[1], std::ios::binary);
-  const std::string job{std::istreambuf_iterator<char>(jobFile), {}};
+  const std::string job = fileBytes(argv[1]);
   std::vector<std::string> fields;
   for (size_t start = 0; start < job.size(); start = job.find('\0', start) + 1) {
     fields.push_back(job.c_str() + start);
@@ -24,10 +80,11 @@ int main(int argc, char** argv) {
     return 101;
 
   for (size_t i = 3; i < fields.size(); ++i) {
-    const size_t equals = fields[i].find('=');
-    const std::string name = fields[i].substr(0, equals);
-    SetEnvironmentVariableA(name.c_str(),
-                            equals == std::string::npos ? nullptr : fields[i].c_str() + equals + 1);
+    if (!prepare(fields[i])) {
+      std::fprintf(stderr, "starter: %s failed with error %lu\n", fields[i].c_str(),
+                   GetLastError());
+      return 104;
+    }
   }
 
   STARTUPINFOA startup{};

@@ -194,9 +194,10 @@ void checkReport(const WrapperConfiguration& configuration, OraclePlatform& plat
   }
 
   // The report in the box: the whole one when it fits, else shortened.
-  require(text.size() <= kMaxShownReport, "the report shown has at most 2,047 characters");
+  require(text.size() <= (whole.size() <= kMaxWholeReport ? kMaxWholeReport : kMaxShortenedReport),
+          "the report shown has at most 2,047 characters, a shortened one at most 1,600");
   std::set<std::pair<size_t, size_t>> failed;
-  require(whole.size() <= kMaxShownReport ? text == whole
+  require(whole.size() <= kMaxWholeReport ? text == whole
                                           : matchesWithOmissions(text, 0, whole, 0, failed),
           "the report shown is the whole one, or it with runs left out and counted");
   require(!oneLineValues || split(text, '\n').size() == 4, "the report shown keeps four lines");

@@ -114,7 +114,7 @@ TEST_F(LaunchMain, ALongReportIsShortenedForTheScreenAndTheChildGetsEverything) 
   run();
   EXPECT_EQ(platform.starts.at(0).commandLine, "\"C:\\java\\javaw.exe\"    " + longParam);
   const std::string& shown = platform.messages.at(0).text;
-  EXPECT_LE(shown.size(), kMaxShownReport);
+  EXPECT_LE(shown.size(), kMaxShortenedReport);
   EXPECT_NE(shown.find(" characters]...aaa"), std::string::npos);
   EXPECT_EQ(errorLine(), "Error Message: No error");
 }

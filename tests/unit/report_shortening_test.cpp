@@ -17,6 +17,10 @@ TEST(ShortenedValue, KeepsTheStartAndTheEndAndCountsWhatIsLeftOut) {
   for (int i = 0; i < 50; ++i) {
     pairs += "\x81\x41";
   }
+  std::string wrapping;
+  for (int i = 0; i < 300; ++i) {
+    wrapping += "C:\\lib\\j.jar;";
+  }
   struct Case {
     std::string value;
     size_t maxLength;
@@ -28,6 +32,12 @@ TEST(ShortenedValue, KeepsTheStartAndTheEndAndCountsWhatIsLeftOut) {
        std::string(38, 'a') + "...[1,924 characters]..." + std::string(38, 'b')},
       {std::string(1234600, 'x'), 100,
        std::string(36, 'x') + "...[1,234,528 characters]..." + std::string(36, 'x')},
+      // A run without a line break keeps only 64 characters at each end,
+      // where text that wraps keeps as much as fits.
+      {"-Dp=" + std::string(3000, 'x'), 1000,
+       "-Dp=" + std::string(61, 'x') + "...[2,875 characters]..." + std::string(64, 'x')},
+      {wrapping, 1000,
+       wrapping.substr(0, 488) + "...[2,924 characters]..." + wrapping.substr(3900 - 488)},
       // A double-byte character is left out whole, never split.
       {pairs, 40, pairs.substr(0, 8) + "...[84 characters]..." + pairs.substr(92)},
   };
@@ -47,12 +57,12 @@ class ShortenedReport : public ::testing::Test {
 };
 
 TEST_F(ShortenedReport, AReportThatFitsIsShownWhole) {
-  const size_t room = kMaxShownReport - report("param x").size() + 1;
+  const size_t room = kMaxWholeReport - report("param x").size() + 1;
   const std::string fits = report("param " + std::string(room, 'x'));
-  EXPECT_EQ(fits.size(), kMaxShownReport);
+  EXPECT_EQ(fits.size(), kMaxWholeReport);
   EXPECT_EQ(fits, failureReport("Veltrane", *config, "C:\\apps\\tool.exe", "No error"));
   const std::string longer = report("param " + std::string(room + 1, 'x'));
-  EXPECT_LE(longer.size(), kMaxShownReport);
+  EXPECT_LE(longer.size(), kMaxShortenedReport);
   EXPECT_NE(longer.find(" characters]...xxx"), std::string::npos);
 }
 
@@ -61,15 +71,19 @@ TEST_F(ShortenedReport, LongValuesShareTheRoomAndShortOnesStayWhole) {
   for (int i = 0; i < 20000; ++i) {
     jars += "addpath C:\\apps\\lib\\j" + std::to_string(i) + ".jar\n";
   }
-  const std::string shown = report("jvm C:\\java\\javaw.exe\nmainclass a.Main\n" + jars + "param " +
-                                   std::string(3000, 'p') + "\nparam end");
-  EXPECT_LE(shown.size(), kMaxShownReport);
+  std::string params;
+  for (int i = 0; i < 500; ++i) {
+    params += "-Dk=v ";
+  }
+  const std::string shown =
+      report("jvm C:\\java\\javaw.exe\nmainclass a.Main\n" + jars + "param " + params + "end");
+  EXPECT_LE(shown.size(), kMaxShortenedReport);
   const std::string first = shown.substr(0, shown.find('\n'));
   EXPECT_EQ(first.find("Couldn't start Veltrane using \"C:\\java\\javaw.exe  -classpath "
                        "\"C:\\apps\\lib\\j0.jar;C:\\apps\\lib\\j1.jar;"),
             0u);
-  EXPECT_NE(first.find("C:\\apps\\lib\\j19999.jar;\" a.Main ppp"), std::string::npos);
-  EXPECT_NE(first.find("ppp end\"."), std::string::npos);
+  EXPECT_NE(first.find("C:\\apps\\lib\\j19999.jar;\" a.Main -Dk=v -Dk=v"), std::string::npos);
+  EXPECT_NE(first.find("-Dk=v end\"."), std::string::npos);
   // Both long values lose their middle and keep about as much as each other.
   const size_t classpathMark = first.find("...[");
   const size_t paramsMark = first.find("...[", classpathMark + 1);
