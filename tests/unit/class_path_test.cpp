@@ -47,6 +47,13 @@ TEST(BuildClasspathArgument, OnlyWholeEntriesAreRemoved) {
             "-classpath \"lib\\a.jar;C:\\app\\lib\\a.jar;C:\\app\\lib\\b.jar\"");
   EXPECT_EQ(classpathFor("addpath C:\\app\\lib\\a.ja\naddjars C:\\app\\lib"),
             "-classpath \"C:\\app\\lib\\a.ja;C:\\app\\lib\\a.jar;C:\\app\\lib\\b.jar\"");
+  // Only an entry that holds ".jar", in that case, removes a jar: "C.JAR", which a
+  // "*.jar" listing also returns, stays twice.
+  FakePlatform platform;
+  platform.listings["C:\\app\\lib\\*.jar"] = {"C.JAR"};
+  EXPECT_EQ(configureFromText(platform, "addpath C:\\app\\lib\\C.JAR\naddjars C:\\app\\lib")
+                ->classpathArgument(),
+            "-classpath \"C:\\app\\lib\\C.JAR;C:\\app\\lib\\C.JAR\"");
 }
 
 TEST(JarEntries, EachPieceRemovesAtMostOneEqualEntry) {

@@ -17,6 +17,7 @@ TEST(TextModeLines, ReadsLikeTheRuntimesTextMode) {
   EXPECT_EQ(textModeLines("a\rb\r\r\n"), (Lines{"a\rb\r"}));  // a lone CR stays
   EXPECT_EQ(textModeLines("a\nb\032c\nd"), (Lines{"a", "b"}));
   EXPECT_EQ(textModeLines(std::string_view("ab\0cd\nef", 8)), (Lines{"ab", "ef"}));
+  EXPECT_EQ(textModeLines(std::string_view("ab\nc\0d", 6)), (Lines{"ab", "c"}));
   EXPECT_EQ(textModeLines("\xEF\xBB\xBFjvm x\n\xEF\xBB\xBFjvm y"),
             (Lines{"jvm x", "\xEF\xBB\xBFjvm y"}));
   EXPECT_EQ(textModeLines(""), Lines{});

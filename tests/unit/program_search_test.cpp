@@ -76,6 +76,8 @@ TEST_F(ProgramSearch, WhatEndsTheSearch) {
       {nearLimit.substr(1) + ";C:\\bin", kNoError, 3},  // one shorter is still tried
       {"C:\\denied;C:\\bin", kPermissionDenied, 2},
       {"C:\\notready;\\\\srv\\denied;C:\\bin", kNoError, 4},  // these go on
+      {"//srv/denied;C:\\gone;C:\\bin", kNoError, 4},
+      {"\\\\srv\\bin;C:\\bin", kNoError, 2},  // found on the network: started once
   };
   for (const Case& c : cases) {
     platform = FakePlatform();
@@ -84,10 +86,14 @@ TEST_F(ProgramSearch, WhatEndsTheSearch) {
     platform.attributeErrors["C:\\denied\\javaw.exe"] = kErrorAccessDenied;
     platform.attributeErrors["C:\\notready\\javaw.exe"] = kErrorNotReady;
     platform.attributeErrors["\\\\srv\\denied\\javaw.exe"] = kErrorAccessDenied;
+    platform.attributeErrors["//srv/denied\\javaw.exe"] = kErrorAccessDenied;
+    platform.attributeErrors["C:\\gone\\javaw.exe"] = kErrorPathNotFound;
+    platform.addFile("\\\\srv\\bin\\javaw.exe");
     platform.setEnvironment("PATH", c.path);
     EXPECT_EQ(spawn("javaw.exe"), c.errorNumber == kNoError ? 0 : -1) << c.path;
     EXPECT_EQ(errorNumber, c.errorNumber) << c.path;
     EXPECT_EQ(platform.attributeQueries.size(), c.queries) << c.path;
+    EXPECT_EQ(platform.starts.size(), c.errorNumber == kNoError ? 1u : 0u) << c.path;
   }
 }
 
@@ -113,12 +119,20 @@ TEST_F(ProgramSearch, StartFailuresMapToErrorNumbers) {
   platform.startErrors[".\\folder.exe"] = kErrorAccessDenied;
   platform.addFile(".\\elevated.exe");
   platform.startErrors[".\\elevated.exe"] = 740;
+  platform.attributeErrors[".\\locked.cmd"] = kErrorAccessDenied;
+  // A program here that is refused is the answer: the PATH is not searched.
+  platform.setEnvironment("PATH", "C:\\bin");
+  platform.addFile("C:\\bin\\text.exe");
+  platform.addFile("C:\\bin\\locked.exe");
   EXPECT_EQ(spawn("text.exe"), -1);
   EXPECT_EQ(errorNumber, kExecFormatError);
   EXPECT_EQ(spawn("folder.exe"), -1);  // a folder passes the existence test
   EXPECT_EQ(errorNumber, kPermissionDenied);
   EXPECT_EQ(spawn("elevated.exe"), -1);
   EXPECT_EQ(errorNumber, kInvalidArgument);
+  EXPECT_EQ(spawn("locked"), -1);  // the probes' own error, not "missing"
+  EXPECT_EQ(errorNumber, kPermissionDenied);
+  EXPECT_TRUE(platform.starts.empty());
 }
 
 TEST_F(ProgramSearch, AStartedChildLeavesTheErrorNumberAsItWas) {

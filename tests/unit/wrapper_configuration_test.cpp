@@ -69,11 +69,13 @@ TEST(Construction, RepeatedKeysReplaceOrAppend) {
   FakePlatform platform;
   auto config = configureFromText(platform,
                                   "jvm C:\\one\\javaw.exe\njvm C:\\my java\\javaw.exe\n"
-                                  "vmparam -Xmx1g\nvmparam -Dx=1\nparam a\nparam b c\n");
+                                  "vmparam -Xmx1g\nvmparam -Dx=1\nparam a\nparam b c\n"
+                                  "mainclass a.First\nmainclass b.Second\n");
   EXPECT_EQ(config->jvmCommand(), "C:\\my java\\javaw.exe");
   EXPECT_EQ(config->quotedJvmCommand(), "\"C:\\my java\\javaw.exe\"");
   EXPECT_EQ(config->vmParams(), "-Xmx1g -Dx=1");
   EXPECT_EQ(config->appParams(), "a b c");
+  EXPECT_EQ(config->mainClass(), "b.Second");
 }
 
 }  // namespace
