@@ -11,15 +11,49 @@
 # Each step runs even when an earlier one failed, so one run shows everything.
 #
 # Usage: scripts/check-quality.sh   (no arguments; exit status 0 when clean)
+#
+# It checks the files git tracks, or, in a copy without git (an unpacked
+# archive), every C++ file under src/ and tests/. It fails, saying why, when
+# a tool is missing or it finds no file to check: it never passes unchecked.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
+exec </dev/null  # no tool may wait for input at a terminal
 
 failed=()
 step() { printf -- '-- %s\n' "$*"; }
+cannotRun() {
+  printf 'check-quality: cannot run: %s\n' "$*" >&2
+  exit 1
+}
 
-mapfile -t cppFiles < <(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
-mapfile -t portable < <(git ls-files 'src/*.cpp' | grep -v '/win32_')
-mapfile -t windowsOnly < <(git ls-files 'src/*.cpp' | grep '/win32_')
+for tool in clang-format clang-tidy cmake g++ clang++ x86_64-w64-mingw32-g++; do
+  if ! command -v "$tool" >/dev/null; then
+    cannotRun "$tool is not installed (scripts/install-deps.sh installs it)"
+  fi
+done
+
+# The C++ files under the given folders, with the given ending.
+cppFilesIn() {
+  local ending="$1"
+  shift
+  if command -v git >/dev/null && [[ $(git rev-parse --show-toplevel 2>/dev/null) == "$PWD" ]]; then
+    local folder patterns=()
+    for folder in "$@"; do
+      patterns+=("$folder/*$ending")
+    done
+    git ls-files "${patterns[@]}"
+  else
+    find "$@" -type f -name "*$ending" 2>/dev/null | sort
+  fi
+}
+
+mapfile -t cppFiles < <(cppFilesIn .cpp src tests; cppFilesIn .h src tests)
+mapfile -t portable < <(cppFilesIn .cpp src | grep -v '/win32_')
+mapfile -t windowsOnly < <(cppFilesIn .cpp src | grep '/win32_')
+if ((${#portable[@]} == 0 || ${#windowsOnly[@]} == 0)); then
+  cannotRun "no C++ files found in src/ (run it in a checkout or a whole copy of the project)"
+fi
+echo "checking ${#cppFiles[@]} files (${#portable[@]} portable and ${#windowsOnly[@]} Windows sources)"
 
 # The MinGW-w64 C++ and Windows headers, as the cross compiler finds them.
 mingwIncludes=()
@@ -27,6 +61,9 @@ while read -r dir; do
   mingwIncludes+=(-isystem "$(realpath "$dir")")
 done < <(x86_64-w64-mingw32-g++ -x c++ -E -v - </dev/null 2>&1 |
   sed -n '/^#include <...>/,/^End of search/p' | grep -E '/c\+\+|mingw32/include$')
+if ((${#mingwIncludes[@]} == 0)); then
+  cannotRun "x86_64-w64-mingw32-g++ names no C++ and Windows header folders"
+fi
 
 step "clang-format"
 clang-format --dry-run -Werror "${cppFiles[@]}" || failed+=(clang-format)

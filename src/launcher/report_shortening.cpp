@@ -51,10 +51,10 @@ size_t characterLength(Platform& platform, std::string_view value, size_t positi
              : 1;
 }
 
-// The message box breaks a line only after a blank, "\", "/" or "-" (under
-// Wine; Windows breaks at least there). A run of about 150 other characters
-// is laid out on one line wider than the screen, and the box with it, so a
-// shortened value keeps at most this much of such a run.
+// The message box breaks a line only after a blank, "\\", "/" or "-"
+// (measured under Wine). A run of about 150 other characters is laid out on
+// one line wider than a 1024-pixel screen, and the box with it, so a
+// shortened value keeps at most this much of such a run at either end.
 constexpr size_t kMaxRunShown = 64;
 
 bool breaksLineAfter(char c) {

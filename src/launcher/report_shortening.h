@@ -33,9 +33,10 @@ std::string shortenedValue(Platform& platform, std::string_view value, size_t ma
 
 // The failure report as the message box shows it: a report of at most
 // kMaxWholeReport characters is the whole report; a longer one has its
-// longest values shortened to fit kMaxShortenedReport, so that it keeps its four lines,
-// the start and end of every value and the whole error line. Only the
-// display is shortened: the child's command line is never touched.
+// longest values shortened to fit kMaxShortenedReport characters, so that it
+// keeps its four lines, the start and end of every value and the whole error
+// line. Only the display is shortened: the child's command line is never
+// touched.
 std::string shortenedReport(Platform& platform, std::string_view applicationName,
                             const WrapperConfiguration& configuration, std::string_view commandLine,
                             std::string_view errorText);
