@@ -57,14 +57,20 @@ void TextModeReader::completeLine(std::string_view text) {
 }
 
 std::vector<std::string> textModeLines(std::string_view bytes) {
-  struct Collector : LineSink {
-    std::vector<std::string> lines;
-    void line(std::string_view text) override { lines.emplace_back(text); }
-  } collector;
+  class Collector : public LineSink {
+   public:
+    explicit Collector(std::vector<std::string>& lines) : lines_(lines) {}
+    void line(std::string_view text) override { lines_.emplace_back(text); }
+
+   private:
+    std::vector<std::string>& lines_;
+  };
+  std::vector<std::string> lines;
+  Collector collector(lines);
   TextModeReader reader(collector);
   reader.consume(bytes);
   reader.finish();
-  return collector.lines;
+  return lines;
 }
 
 }  // namespace veltrane

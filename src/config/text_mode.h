@@ -14,10 +14,8 @@ namespace veltrane {
 // Receives each line of a file as it completes.
 class LineSink {
  public:
+  virtual ~LineSink() = default;
   virtual void line(std::string_view text) = 0;
-
- protected:
-  ~LineSink() = default;
 };
 
 // Takes a file's bytes piece by piece and hands its lines, without their

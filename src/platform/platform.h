@@ -42,10 +42,8 @@ struct DirectoryEntry {
 // Receives a file's bytes piece by piece, in order, as they are read.
 class ByteSink {
  public:
+  virtual ~ByteSink() = default;
   virtual void consume(std::string_view bytes) = 0;
-
- protected:
-  ~ByteSink() = default;
 };
 
 // The result of starting a program and waiting for it: its exit code, or the
