@@ -1,7 +1,6 @@
 #include "launcher/report_shortening.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "launcher/failure_report.h"
 
@@ -13,32 +12,44 @@ using Allotments = std::array<size_t, kReportValueCount>;
 
 // "...[612,345 characters]...": the count with thousands separators.
 std::string omissionMark(size_t omitted) {
-  std::string digits = std::to_string(omitted);
-  for (size_t group = digits.size(); group > 3; group -= 3) {
-    digits.insert(group - 3, ",");
+  std::string digits;
+  for (size_t count = 0; count == 0 || omitted > 0; ++count, omitted /= 10) {
+    if (count > 0 && count % 3 == 0) {
+      digits.insert(digits.begin(), ',');
+    }
+    digits.insert(digits.begin(), static_cast<char>('0' + omitted % 10));
   }
   return "...[" + digits + " characters]...";
 }
 
 // How many characters each value may keep so that all of them together fit
-// the budget. The budget is shared fairly: going from the shortest value to
-// the longest, each one takes at most an equal share of what is still left,
-// so the values that fit their share (the VM, the main class, the
-// configuration path, usually) stay whole, and the long ones (a class path
-// of thousands of jars, a long argument) split the rest evenly. No value is
-// favoured by its place: any of them can be the long one.
+// the budget. The budget is shared fairly: every value that fits an equal
+// share of what is left stays whole (the VM, the main class, the
+// configuration path, usually), and once none does, the long ones (a class
+// path of thousands of jars, a long argument) split the rest evenly. No
+// value is favoured by its place: any of them can be the long one.
 Allotments allotments(const ReportValues& values, size_t budget) {
-  std::array<size_t, kReportValueCount> order;
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return values[a].size() < values[b].size(); });
   Allotments allotted{};
+  std::array<bool, kReportValueCount> whole{};
   size_t remaining = budget;
-  size_t valuesLeft = kReportValueCount;
-  for (size_t index : order) {
-    allotted[index] = std::min(values[index].size(), remaining / valuesLeft);
-    remaining -= allotted[index];
-    --valuesLeft;
+  size_t unsettled = kReportValueCount;
+  for (bool settledOne = true; settledOne && unsettled > 0;) {
+    settledOne = false;
+    const size_t share = remaining / unsettled;
+    for (size_t i = 0; i < kReportValueCount; ++i) {
+      if (!whole[i] && values[i].size() <= share) {
+        whole[i] = true;
+        allotted[i] = values[i].size();
+        remaining -= allotted[i];
+        --unsettled;
+        settledOne = true;
+      }
+    }
+  }
+  for (size_t i = 0; i < kReportValueCount; ++i) {
+    if (!whole[i]) {
+      allotted[i] = remaining / unsettled;
+    }
   }
   return allotted;
 }
