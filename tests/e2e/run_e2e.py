@@ -470,7 +470,8 @@ def command_line_too_long(c, config_text, vm, first_line):
     exit_code, report = c.launch("veltrane.exe " + config)
     expect_equal(exit_code, 1, "exit code")
     expect(c.record("vm/probe.exe") is None, "the VM was not started")
-    expect(len(report or "") <= REPORT_LIMIT, "a report of at most 2,047 characters", report)
+    expect(report is not None and len(report) <= REPORT_LIMIT,
+           "a report of at most 2,047 characters", report)
     expect_equal(report.split("\n")[1:], ["Configfile: " + config, "commandline: veltrane.exe " +
                                           config, "Error Message: Arg list too long"],
                  "report's other lines")
@@ -520,7 +521,8 @@ def application_argument_of_3000_characters(c):
     expect_equal((c.record("vm/probe.exe") or [None])[0], '"%s"   Main %s' % (vm, argument),
                  "child command line, the argument whole")
     expect_equal(exit_code, 1, "exit code")
-    expect(len(report or "") <= REPORT_LIMIT, "a report of at most 2,047 characters", report)
+    expect(report is not None and len(report) <= REPORT_LIMIT,
+           "a report of at most 2,047 characters", report)
     whole = report_of("%s   Main %s" % (vm, argument), config, "veltrane.exe " + config, "No error")
     expect_equal(report.split("\n")[1:], whole.split("\n")[1:], "report's other lines")
     expect_shortened(report.split("\n")[0], whole.split("\n")[0], "report's first line")
