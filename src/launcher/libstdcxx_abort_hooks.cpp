@@ -14,6 +14,10 @@
 
 #include <bits/functexcept.h>
 
+// The names, the namespace and the variadic signature are libstdc++'s own:
+// these definitions replace the library's.
+// NOLINTBEGIN(cert-dcl58-cpp,cert-dcl50-cpp,bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,readability-identifier-naming)
+
 void* operator new(std::size_t size) {
   void* memory = std::malloc(size == 0 ? 1 : size);
   if (memory == nullptr) {
@@ -91,5 +95,7 @@ void __glibcxx_assert_fail(const char* /*file*/, int /*line*/, const char* /*fun
 extern "C" void __cxa_pure_virtual() {
   std::abort();
 }
+
+// NOLINTEND(cert-dcl58-cpp,cert-dcl50-cpp,bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,readability-identifier-naming)
 
 #endif  // defined(__GLIBCXX__)
