@@ -22,7 +22,7 @@
 # Usage: scripts/benchmark.sh [--pairs N] [--runs N] [--launcher EXE] [--baseline EXE]
 #   --launcher EXE  the launcher to measure (default build/windows/veltrane.exe)
 #   --baseline EXE  measure this one first, the same way, for a before/after
-#   --runs N        runs per memory and configuration figure (default 5)
+#   --runs N        runs per configuration phase figure (default 5)
 # Build first: cmake --preset windows && cmake --build --preset windows
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -141,11 +141,12 @@ measure() {
   echo "  bare starter    $(ms "$bare")  ($(ms "$bare1") to $(ms "$bare3"))"
   awk -v a="$launch" -v b="$bare" 'BEGIN {printf "  ratio           %.3fx\n", a / b}'
 
-  echo "peak memory of the launcher, median of $runs runs:"
+  # A peak is a maximum, not a time: one run of each is enough.
+  echo "peak memory of the launcher:"
   local config peak empty=""
   for config in "empty:empty config" "real:21 MB config of 200,000 lines" \
     "blank:200 MB config of blank lines"; do
-    run "$exe" "${config%%:*}" 0
+    runs=1 run "$exe" "${config%%:*}" 0
     read -r peak _ < <(quartiles 3 "$files/runs")
     empty=${empty:-$peak}
     printf '  %-34s %s  (%+.1f MB)\n' "${config#*:}" "$(mb "$peak")" \
