@@ -11,7 +11,7 @@
 #   config:  the configuration phase for 5,000 and 20,000 jars: the
 #            launcher's run time with an "addjars" folder of that many jars
 #            minus its run time with one "param" line as long as their class
-#            path. The VM is missing in both (5,000 jars exceed any command
+#            path, the median over interleaved pairs of the two. The VM is missing in both (5,000 jars exceed any command
 #            line already), so both end in the same report, which returns at
 #            once since Wine runs without a display: what remains is the
 #            listing and the class path.
@@ -22,7 +22,7 @@
 # Usage: scripts/benchmark.sh [--pairs N] [--runs N] [--launcher EXE] [--baseline EXE]
 #   --launcher EXE  the launcher to measure (default build/windows/veltrane.exe)
 #   --baseline EXE  measure this one first, the same way, for a before/after
-#   --runs N        runs per configuration phase figure (default 5)
+#   --runs N        pairs per configuration phase figure (default 10)
 # Build first: cmake --preset windows && cmake --build --preset windows
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,7 +33,7 @@ usage() {
 }
 
 pairs=30
-runs=5
+runs=10
 launcher=build/windows/veltrane.exe
 baseline=""
 while (($# > 0)); do
@@ -133,7 +133,7 @@ measure() {
   echo "== $label: $3 ($(stat -c %s "$exe") bytes) =="
   printf '%s\n%s\n' "$(win "$exe") $(win "$files/empty.config")" \
     "$(win "$files/bare_starter.exe") $(win "$files/javaw.exe")" >"$files/job"
-  timer pairs "$pairs" "$files/pairs" "$files/job"
+  pairs "$pairs" 0
   read -r launch launch1 launch3 < <(quartiles 1 "$files/pairs")
   read -r bare bare1 bare3 < <(quartiles 2 "$files/pairs")
   echo "launch, median of $pairs interleaved pairs (interquartile range):"
@@ -146,32 +146,43 @@ measure() {
   local config peak empty=""
   for config in "empty:empty config" "real:21 MB config of 200,000 lines" \
     "blank:200 MB config of blank lines"; do
-    runs=1 run "$exe" "${config%%:*}" 0
+    run "$exe" "${config%%:*}" 0
     read -r peak _ < <(quartiles 3 "$files/runs")
     empty=${empty:-$peak}
     printf '  %-34s %s  (%+.1f MB)\n' "${config#*:}" "$(mb "$peak")" \
       "$(awk -v d=$((peak - empty)) 'BEGIN {print d / 1048576}')"
   done
 
-  echo "configuration phase, median of $runs runs, minus the same report without jars:"
-  local listed unlisted count
+  echo "configuration phase, median of $runs interleaved pairs, minus the same report without jars:"
+  local count phase
   for count in 5000 20000; do
-    run "$exe" "jars$count" 1
-    read -r listed _ < <(quartiles 1 "$files/runs")
-    run "$exe" "param$count" 1
-    read -r unlisted _ < <(quartiles 1 "$files/runs")
-    printf '  %-6s jars  %s  (%.1f us per jar)\n' "$count" "$(ms $((listed - unlisted)))" \
-      "$(awk -v d=$((listed - unlisted)) -v n="$count" 'BEGIN {print d / n}')"
+    printf '%s\n%s\n' "$(win "$exe") $(win "$files/jars$count.config")" \
+      "$(win "$exe") $(win "$files/param$count.config")" >"$files/job"
+    pairs "$runs" 1
+    awk '{print $1 - $2}' "$files/pairs" >"$files/phases"
+    read -r phase _ < <(quartiles 1 "$files/phases")
+    printf '  %-6s jars  %s  (%.1f us per jar)\n' "$count" "$(ms "$phase")" \
+      "$(awk -v d="$phase" -v n="$count" 'BEGIN {print d / n}')"
   done
 }
 
-# Runs launcher $1 with config $2 $runs times into $files/runs; every run
-# must end with status $3.
+# Times the two command lines of $files/job in $1 interleaved pairs into
+# $files/pairs; every run must end with status $2.
+pairs() {
+  timer pairs "$1" "$files/pairs" "$files/job"
+  if awk -v s="$2" '$3 != s || $4 != s {bad = 1} END {exit !bad}' "$files/pairs"; then
+    echo "benchmark: a run did not end with status $2: $(cut -d' ' -f3,4 "$files/pairs" | xargs)" >&2
+    exit 1
+  fi
+}
+
+# Runs launcher $1 once with config $2 into $files/runs ("microseconds
+# exitCode peakBytes"); the run must end with status $3.
 run() {
   echo "$(win "$1") $(win "$files/$2.config")" >"$files/job"
-  timer runs "$runs" "$files/runs" "$files/job"
+  timer runs 1 "$files/runs" "$files/job"
   if awk -v s="$3" '$2 != s {bad = 1} END {exit !bad}' "$files/runs"; then
-    echo "benchmark: $2.config: a run did not end with status $3: $(cut -d' ' -f2 "$files/runs" | xargs)" >&2
+    echo "benchmark: $2.config: the run ended with status $(cut -d' ' -f2 "$files/runs"), not $3" >&2
     exit 1
   fi
 }

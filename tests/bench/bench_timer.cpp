@@ -3,7 +3,8 @@
 //
 //   bench_timer pairs N OUT JOB   JOB holds two command lines, A and B; runs
 //                                 them in N interleaved pairs (ABBA order) and
-//                                 writes "microsecondsA microsecondsB" lines
+//                                 writes "microsecondsA microsecondsB
+//                                 exitCodeA exitCodeB" lines
 //   bench_timer runs N OUT JOB    JOB holds one command line; runs it N times
 //                                 and writes "microseconds exitCode peakBytes"
 //                                 lines, peakBytes being what vm_stand_in
@@ -80,7 +81,8 @@ int timePairs(int count, FILE* out, const std::vector<std::string>& jobs) {
     }
     const Outcome& a = aFirst ? first : second;
     const Outcome& b = aFirst ? second : first;
-    std::fprintf(out, "%lld %lld\n", a.microseconds, b.microseconds);
+    std::fprintf(out, "%lld %lld %lu %lu\n", a.microseconds, b.microseconds, a.exitCode,
+                 b.exitCode);
   }
   return 0;
 }
