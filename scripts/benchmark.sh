@@ -11,18 +11,20 @@
 #   config:  the configuration phase for 5,000 and 20,000 jars: the
 #            launcher's run time with an "addjars" folder of that many jars
 #            minus its run time with one "param" line as long as their class
-#            path, the median over interleaved pairs of the two. The VM is missing in both (5,000 jars exceed any command
-#            line already), so both end in the same report, which returns at
-#            once since Wine runs without a display: what remains is the
-#            listing and the class path.
+#            path, the median over interleaved pairs of the two. The VM is
+#            missing in both (5,000 jars exceed any command line already), so
+#            both end in the same report, which returns at once since Wine
+#            runs without a display: what remains is the listing and the
+#            class path.
 # Times are taken inside Wine (QueryPerformanceCounter around CreateProcessA
 # and the wait), with a persistent wineserver, so Wine's own start-up of the
 # timer is not counted.
 #
 # Usage: scripts/benchmark.sh [--pairs N] [--runs N] [--launcher EXE] [--baseline EXE]
+#   --pairs N       pairs for the launch figure (default 30)
+#   --runs N        pairs for each configuration phase figure (default 10)
 #   --launcher EXE  the launcher to measure (default build/windows/veltrane.exe)
 #   --baseline EXE  measure this one first, the same way, for a before/after
-#   --runs N        pairs per configuration phase figure (default 10)
 # Build first: cmake --preset windows && cmake --build --preset windows
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -131,9 +133,9 @@ measure() {
   local label="$1" exe="$files/$2"
   echo
   echo "== $label: $3 ($(stat -c %s "$exe") bytes) =="
-  printf '%s\n%s\n' "$(win "$exe") $(win "$files/empty.config")" \
-    "$(win "$files/bare_starter.exe") $(win "$files/javaw.exe")" >"$files/job"
-  pairs "$pairs" 0
+  printf '"%s" %s\n"%s" "%s"\n' "$(win "$exe")" "$(win "$files/empty.config")" \
+    "$(win "$files/bare_starter.exe")" "$(win "$files/javaw.exe")" >"$files/job"
+  run_pairs "$pairs" 0
   read -r launch launch1 launch3 < <(quartiles 1 "$files/pairs")
   read -r bare bare1 bare3 < <(quartiles 2 "$files/pairs")
   echo "launch, median of $pairs interleaved pairs (interquartile range):"
@@ -146,7 +148,7 @@ measure() {
   local config peak empty=""
   for config in "empty:empty config" "real:21 MB config of 200,000 lines" \
     "blank:200 MB config of blank lines"; do
-    run "$exe" "${config%%:*}" 0
+    run_once "$exe" "${config%%:*}" 0
     read -r peak _ < <(quartiles 3 "$files/runs")
     empty=${empty:-$peak}
     printf '  %-34s %s  (%+.1f MB)\n' "${config#*:}" "$(mb "$peak")" \
@@ -156,9 +158,9 @@ measure() {
   echo "configuration phase, median of $runs interleaved pairs, minus the same report without jars:"
   local count phase
   for count in 5000 20000; do
-    printf '%s\n%s\n' "$(win "$exe") $(win "$files/jars$count.config")" \
-      "$(win "$exe") $(win "$files/param$count.config")" >"$files/job"
-    pairs "$runs" 1
+    printf '"%s" %s\n"%s" %s\n' "$(win "$exe")" "$(win "$files/jars$count.config")" \
+      "$(win "$exe")" "$(win "$files/param$count.config")" >"$files/job"
+    run_pairs "$runs" 1
     awk '{print $1 - $2}' "$files/pairs" >"$files/phases"
     read -r phase _ < <(quartiles 1 "$files/phases")
     printf '  %-6s jars  %s  (%.1f us per jar)\n' "$count" "$(ms "$phase")" \
@@ -168,7 +170,7 @@ measure() {
 
 # Times the two command lines of $files/job in $1 interleaved pairs into
 # $files/pairs; every run must end with status $2.
-pairs() {
+run_pairs() {
   timer pairs "$1" "$files/pairs" "$files/job"
   if awk -v s="$2" '$3 != s || $4 != s {bad = 1} END {exit !bad}' "$files/pairs"; then
     echo "benchmark: a run did not end with status $2: $(cut -d' ' -f3,4 "$files/pairs" | xargs)" >&2
@@ -178,8 +180,8 @@ pairs() {
 
 # Runs launcher $1 once with config $2 into $files/runs ("microseconds
 # exitCode peakBytes"); the run must end with status $3.
-run() {
-  echo "$(win "$1") $(win "$files/$2.config")" >"$files/job"
+run_once() {
+  printf '"%s" %s\n' "$(win "$1")" "$(win "$files/$2.config")" >"$files/job"
   timer runs 1 "$files/runs" "$files/job"
   if awk -v s="$3" '$2 != s {bad = 1} END {exit !bad}' "$files/runs"; then
     echo "benchmark: $2.config: the run ended with status $(cut -d' ' -f2 "$files/runs"), not $3" >&2

@@ -3,7 +3,7 @@
 // process with abort, as an uncaught exception would. Defining libstdc++'s
 // allocation functions and throw helpers here keeps its exception runtime,
 // its verbose terminate handler and the demangler out of the program: about
-// 150 KB of a launcher that is otherwise a few dozen.
+// 150 KB, several times what the launcher itself needs.
 //
 // Linked only into veltrane.exe. Other standard libraries have no such
 // helpers, so the file is empty for them.
