@@ -24,6 +24,7 @@ ctest --preset host-sanitize --no-tests=error
 step "veltrane.exe and its end-to-end tests under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+cmake -DFILE=build/windows/veltrane.exe -DBUDGET=65536 -P cmake/size-budget.cmake
 ctest --preset windows --no-tests=error
 
 step "Fuzz smoke run"

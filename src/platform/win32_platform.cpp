@@ -32,16 +32,16 @@ class UniqueHandle {
   Release release_;
 };
 
-// Text in the ANSI code page as UTF-16, for the wide message box: the ANSI
-// one cannot show a text of more than 32,767 characters.
-std::wstring wideFromAnsi(const std::string& text) {
-  if (text.empty()) {
-    return std::wstring();
-  }
+// Text in the ANSI code page as UTF-16 with a terminating NUL, for the wide
+// message box: the ANSI one cannot show a text of more than 32,767
+// characters.
+std::vector<wchar_t> wideFromAnsi(const std::string& text) {
   const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  const int length = size == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::vector<wchar_t> wide(static_cast<size_t>(length) + 1, L'\0');
+  if (length > 0) {
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  }
   return wide;
 }
 
@@ -152,7 +152,19 @@ std::string Win32Platform::applicationName() {
 }
 
 void Win32Platform::showMessage(const std::string& text, const std::string& caption) {
-  MessageBoxW(nullptr, wideFromAnsi(text).c_str(), wideFromAnsi(caption).c_str(), MB_OK);
+  // USER32 is loaded only here: a launch that needs no report starts without
+  // the cost of loading the user-interface libraries.
+  using MessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+  const HMODULE user32 = LoadLibraryW(L"user32.dll");
+  if (user32 == nullptr) {
+    return;
+  }
+  // Through the generic function type, which converts to any other.
+  const auto messageBox = reinterpret_cast<MessageBoxFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "MessageBoxW")));
+  if (messageBox != nullptr) {
+    messageBox(nullptr, wideFromAnsi(text).data(), wideFromAnsi(caption).data(), MB_OK);
+  }
 }
 
 void Win32Platform::exitProcess(int status) {

@@ -307,6 +307,8 @@ def gui_program_importing_only_system_dlls(c):
     expect("(Windows GUI)" in headers, "the GUI subsystem: no console window")
     dlls = {line.split()[-1].lower() for line in headers.splitlines() if "DLL Name:" in line}
     expect(dlls and dlls <= SYSTEM_DLLS, "only system DLLs imported", sorted(dlls))
+    expect("user32.dll" not in dlls, "USER32 loaded only for a report, not imported",
+           sorted(dlls))
 
 
 @case
