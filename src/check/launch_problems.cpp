@@ -176,7 +176,8 @@ void describeVm(const LaunchContext& context, CheckReport& report) {
                             "fails",
                         "remove the quotes; spaces in the path need none"});
   }
-  if (jvm.find_first_of("\\/") != std::string::npos && isRelativePath(jvm)) {
+  if (jvm.find_first_of("\\/") != std::string::npos && jvm.find('"') == std::string::npos &&
+      isRelativePath(jvm)) {
     addProblem(report, {"relative-path", Severity::kWarning, line, 0,
                         quoted(jvm) +
                             " is relative: at launch it is resolved against the current "
