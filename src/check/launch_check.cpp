@@ -83,7 +83,7 @@ CheckReport checkTarget(Platform& system, const HostFacts& host, const CheckRequ
   // The launcher's own launch, recorded instead of made.
   int errorNumber = startingErrorNumber(configuration);
   installPathAssignment(recording, configuration.pathAssignment());
-  recording.attributeQueries.clear();
+  recording.clearAttributeQueries();
   spawnAndWait(recording, configuration.jvmCommand(), childArguments(configuration), errorNumber);
 
   report.lines = recorder.lines();
@@ -107,11 +107,11 @@ RunRecord runTarget(Platform& system, const CheckRequest& request) {
   const int status = spawnAndWait(recording, configuration.jvmCommand(),
                                   childArguments(configuration), errorNumber);
   RunRecord run;
-  if (recording.start) {
-    run.vm = recording.start->application;
-    run.javaInsteadOfJavaw = recording.javaInsteadOfJavaw;
+  if (recording.start()) {
+    run.vm = recording.start()->application;
+    run.javaInsteadOfJavaw = recording.javaInsteadOfJavaw();
   }
-  if (status != -1 || recording.start) {
+  if (status != -1 || recording.start()) {
     run.exitStatus = status;
   }
   if (status != 0) {
