@@ -45,10 +45,12 @@ std::string formatted(const CheckReport& report, Format format) {
 }
 
 int check(const CheckOptions& options) {
-  prepareConsole();
-  const std::unique_ptr<Platform> system = makeHostPlatform();
-  const CheckRequest request{options.target, options.codePage};
-  CheckReport report = checkTarget(*system, hostFacts(), request);
+  CheckReport report;
+  CheckRequest request{options.target, options.codePage};
+  request.codePage = chooseCodePage(*makeHostPlatform(CodePage::kAnsi), request, report);
+  prepareConsole(*request.codePage);
+  const std::unique_ptr<Platform> system = makeHostPlatform(*request.codePage);
+  checkTarget(*system, hostFacts(), request.target, *request.codePage, report);
   if (!options.run) {
     write(formatted(report, options.format));
     return exitStatusOf(report);

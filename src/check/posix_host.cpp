@@ -177,7 +177,7 @@ bool PosixPlatform::readFile(const std::string& path, ByteSink& sink, SystemErro
 
 }  // namespace
 
-std::unique_ptr<Platform> makeHostPlatform() {
+std::unique_ptr<Platform> makeHostPlatform(CodePage /*codePage*/) {
   return std::make_unique<PosixPlatform>();
 }
 
@@ -190,6 +190,6 @@ bool canRunHere() {
   return false;
 }
 
-void prepareConsole() {}
+void prepareConsole(CodePage /*codePage*/) {}
 
 }  // namespace veltrane::check
