@@ -2,7 +2,8 @@
 // directory, waits for it and returns its exit code. The job file named by the
 // only argument holds NUL-terminated texts: the application, the command
 // line, the current directory, then any number of environment changes,
-// "NAME=value" to set a variable and "NAME" alone to remove it.
+// "NAME=value" to set a variable and "NAME" alone to remove it. With "--utf8"
+// after the job file, the texts are UTF-8 and the program is started wide.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,8 +12,23 @@
 #include <string>
 #include <vector>
 
+static std::wstring wideFromUtf8(const std::string& text) {
+  std::wstring value(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, value.data(), static_cast<int>(value.size()));
+  return value;  // NUL-terminated within its size, as CreateProcessW may write into it
+}
+
+static BOOL startWide(const std::vector<std::string>& fields, PROCESS_INFORMATION* process) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::wstring commandLine = wideFromUtf8(fields[1]);
+  return CreateProcessW(wideFromUtf8(fields[0]).c_str(), commandLine.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, wideFromUtf8(fields[2]).c_str(), &startup, process);
+}
+
 int main(int argc, char** argv) {
-  if (argc != 2)
+  const bool utf8 = argc == 3 && std::string(argv[2]) == "--utf8";
+  if (argc != 2 && !utf8)
     return 100;
   std::ifstream jobFile(argv[1], std::ios::binary);
   const std::string job{std::istreambuf_iterator<char>(jobFile), {}};
@@ -33,8 +49,11 @@ int main(int argc, char** argv) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(fields[0].c_str(), fields[1].data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      fields[2].c_str(), &startup, &process)) {
+  const BOOL started =
+      utf8 ? startWide(fields, &process)
+           : CreateProcessA(fields[0].c_str(), fields[1].data(), nullptr, nullptr, FALSE, 0,
+                            nullptr, fields[2].c_str(), &startup, &process);
+  if (!started) {
     std::fprintf(stderr, "starter: CreateProcessA failed with error %lu\n", GetLastError());
     return 102;
   }
