@@ -1,0 +1,116 @@
+#!/usr/bin/python3
+"""Runs the packaging workflow of docs/windows-package.yml as a runner would.
+
+A sample application (tool.config with relative paths, a probe as its VM, a
+jar, a brand file) is laid out in a scratch workspace. Every `run` step then
+runs with `bash -e -o pipefail`, with the workflow's and the step's env,
+the release zip as a file:// URL, throw-away signing secrets made with
+openssl, and no time-stamp server (there is no network here). Left out: the
+`uses` steps (GitHub's own actions) and the step that installs packages with
+sudo apt-get (scripts/install-deps.sh installs the same here).
+
+Usage: run_workflow.py RELEASE_ZIP PROBE_EXE
+"""
+
+import base64
+import hashlib
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+import yaml
+
+WORKFLOW = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs",
+                        "windows-package.yml")
+SKIPPED = {"Install the packaging tools"}
+PASSWORD = "throw-away"
+
+
+def lay_out_app(workspace, probe):
+    app = os.path.join(workspace, "build", "windows-app")
+    for folder in ("jre/bin", "lib"):
+        os.makedirs(os.path.join(app, folder))
+    shutil.copyfile(probe, os.path.join(app, "jre", "bin", "javaw.exe"))
+    with zipfile.ZipFile(os.path.join(app, "lib", "tool.jar"), "w") as jar:
+        jar.writestr("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n")
+    with open(os.path.join(app, "tool.config"), "w", newline="\r\n") as config:
+        config.write("jvm jre\\bin\\javaw.exe\nvmparam -Xmx256m\naddjars lib\n"
+                     "mainclass com.example.tool.Main\n")
+    os.makedirs(os.path.join(workspace, "packaging"))
+    with open(os.path.join(workspace, "packaging", "brand.json"), "w") as brand:
+        brand.write('{"productName": "Tool", "companyName": "Example Ltd", "version": "2.1.0.7"}')
+
+
+def throw_away_certificate(folder):
+    """A self-signed certificate as a base64 .pfx, and its PEM file."""
+    key, cert, pfx = (os.path.join(folder, name) for name in ("key.pem", "cert.pem", "cert.pfx"))
+    quiet = {"check": True, "capture_output": True}
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                    "-out", cert, "-subj", "/CN=Example Ltd test signing", "-days", "2"], **quiet)
+    subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", pfx,
+                    "-passout", "pass:" + PASSWORD], **quiet)
+    with open(pfx, "rb") as data:
+        return base64.b64encode(data.read()).decode(), cert
+
+
+def expand(value, context):
+    """Replaces ${{ secrets.X }} and ${{ env.X }} the way the runner does."""
+    return re.sub(r"\$\{\{\s*(secrets|env)\.(\w+)\s*\}\}",
+                  lambda m: context[m.group(1)][m.group(2)], str(value))
+
+
+def main():
+    release_zip, probe = (os.path.abspath(a) for a in sys.argv[1:3])
+    with open(WORKFLOW) as text:
+        workflow = yaml.safe_load(text)
+    steps = workflow["jobs"]["package"]["steps"]
+    with open(release_zip, "rb") as data:
+        digest = hashlib.sha256(data.read()).hexdigest()
+    with tempfile.TemporaryDirectory() as scratch:
+        workspace = os.path.join(scratch, "workspace")
+        os.makedirs(workspace)
+        lay_out_app(workspace, probe)
+        pfx, cert = throw_away_certificate(scratch)
+        env = dict(workflow["env"], VELTRANE_ZIP_URL="file://" + release_zip,
+                   VELTRANE_ZIP_SHA256=digest, TIMESTAMP_URL="", VERIFY_CA_FILE=cert)
+        context = {"env": env, "secrets": {"SIGNING_CERT_PFX": pfx,
+                                           "SIGNING_CERT_PASSWORD": PASSWORD}}
+        base = dict(os.environ, GITHUB_WORKSPACE=workspace,
+                    WINEPREFIX=os.path.join(scratch, "prefix"), **env)
+        try:
+            for step in steps:
+                name = step.get("name", step.get("uses"))
+                if "run" not in step or name in SKIPPED:
+                    print("skip %s" % name, flush=True)
+                    continue
+                step_env = {k: expand(v, context) for k, v in step.get("env", {}).items()}
+                # Wine's services would hold a pipe open: the output goes to a file.
+                log = os.path.join(scratch, "step.log")
+                with open(log, "w") as out:
+                    status = subprocess.run(["bash", "-e", "-o", "pipefail", "-c", step["run"]],
+                                            cwd=workspace, env=dict(base, **step_env),
+                                            stdin=subprocess.DEVNULL, stdout=out,
+                                            stderr=subprocess.STDOUT).returncode
+                print("%s %s" % ("ok  " if status == 0 else "FAIL", name), flush=True)
+                if status != 0:
+                    with open(log, errors="replace") as out:
+                        print(out.read())
+                    return 1
+        finally:
+            subprocess.run(["/usr/lib/wine/wineserver", "-k"], env=base, capture_output=True)
+        with zipfile.ZipFile(os.path.join(workspace, "tool-windows.zip")) as app:
+            names = set(app.namelist())
+        wanted = {"tool.exe", "tool.config", "SHA256SUMS", "jre/bin/javaw.exe", "lib/tool.jar"}
+        if not wanted <= names:
+            print("FAIL the app zip lacks %s" % sorted(wanted - names))
+            return 1
+        print("ok   the app zip holds %s" % ", ".join(sorted(names)))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
