@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: the unit
 # tests (plain and under AddressSanitizer and UBSan), the end-to-end tests of
-# veltrane.exe under Wine, the fuzz smoke run and the code quality checks.
+# veltrane.exe under Wine (ANSI and UTF-8 builds), the release checks, the
+# fuzz smoke run and the code quality checks.
 # Fails on the first failing step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,6 +26,14 @@ step "veltrane.exe and its end-to-end tests under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 ctest --preset windows --no-tests=error
+
+step "The UTF-8 launcher (VELTRANE_UTF8_CODE_PAGE) and its end-to-end tests"
+cmake --preset windows-utf8 >/dev/null
+cmake --build --preset windows-utf8
+ctest --preset windows-utf8 --no-tests=error
+
+step "The release: two builds compared, checksums, smoke run, packaging workflow"
+tests/release/check_release.sh
 
 step "Fuzz smoke run"
 scripts/fuzz-smoke.sh

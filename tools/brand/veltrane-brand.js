@@ -10,7 +10,7 @@ import { spawnSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import * as ResEdit from "resedit";
+import { fileURLToPath } from "node:url";
 
 const USAGE = "usage: veltrane-brand BRAND.json IN.exe OUT.exe";
 const KEYS = ["productName", "companyName", "fileDescription", "copyright", "version", "icon",
@@ -24,6 +24,9 @@ const ACTIVE_CODE_PAGE_UTF8 = '<activeCodePage xmlns="http://schemas.microsoft.c
 
 // A mistake of the user's: reported as one line, never with a stack trace.
 class BrandError extends Error {}
+
+// The resource library, loaded in main so that its absence is told in one line.
+let ResEdit;
 
 function readFile(file, what) {
   try {
@@ -224,7 +227,7 @@ function brandExecutable(brandFile, inFile, outFile) {
   }
 }
 
-function main(argv) {
+async function main(argv) {
   if (argv.length === 1 && (argv[0] === "--help" || argv[0] === "-h")) {
     console.log(`${USAGE}\n\nBrand file keys (all optional): ${KEYS.join(", ")}.`);
     return 0;
@@ -232,6 +235,13 @@ function main(argv) {
   if (argv.length !== 3) {
     console.error(USAGE);
     return 64;
+  }
+  try {
+    ResEdit = await import("resedit");
+  } catch {
+    const folder = path.dirname(fileURLToPath(import.meta.url));
+    console.error(`veltrane-brand: the library resedit is missing: run "npm ci" in ${folder}`);
+    return 1;
   }
   try {
     brandExecutable(...argv);
@@ -243,4 +253,4 @@ function main(argv) {
   }
 }
 
-process.exitCode = main(process.argv.slice(2));
+process.exitCode = await main(process.argv.slice(2));
