@@ -46,7 +46,7 @@ cp LICENSE THIRD-PARTY-NOTICES.txt "$stage/"
 cp tools/brand/package.json tools/brand/package-lock.json tools/brand/veltrane-brand.js \
   "$stage/brand/"
 # The user's part of the README: what lies between the two markers, without
-# the screenshot, which is not in the zip.
+# the screenshot, which is not in the zip (the markers may enclose several parts).
 {
   printf 'Veltrane %s: a launcher for Java applications on 64-bit Windows\n\n' "$version"
   sed -n '/^<!-- user-guide:begin -->$/,/^<!-- user-guide:end -->$/{/^<!-- user-guide:/d;/^!\[/d;p}' \
