@@ -62,22 +62,23 @@ std::wstring productNameResource() {
   constexpr unsigned kProductNameId = 1;
   constexpr WORD kStringTableType = 6;  // RT_STRING, named here in its wide form
   // Strings are stored in blocks of 16, each a length and that many UTF-16 units.
-  const HRSRC found = FindResourceExW(nullptr, MAKEINTRESOURCEW(kStringTableType),
-                                      MAKEINTRESOURCEW(kProductNameId / 16 + 1),
-                                      MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
-  const HGLOBAL loaded = found == nullptr ? nullptr : LoadResource(nullptr, found);
+  HRSRC found = FindResourceExW(nullptr, MAKEINTRESOURCEW(kStringTableType),
+                                MAKEINTRESOURCEW(kProductNameId / 16 + 1),
+                                MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+  HGLOBAL loaded = found == nullptr ? nullptr : LoadResource(nullptr, found);
   const auto* units = static_cast<const WCHAR*>(loaded == nullptr ? nullptr : LockResource(loaded));
   if (units == nullptr) {
     return std::wstring();
   }
-  const WCHAR* end = units + SizeofResource(nullptr, found) / sizeof(WCHAR);
-  for (unsigned index = 0; index < kProductNameId % 16 && units < end; ++index) {
-    units += 1 + *units;
+  const size_t count = SizeofResource(nullptr, found) / sizeof(WCHAR);
+  size_t at = 0;
+  for (unsigned index = 0; index < kProductNameId % 16 && at < count; ++index) {
+    at += 1 + units[at];
   }
-  if (units >= end || units + 1 + *units > end) {
-    return std::wstring();
+  if (at >= count || units[at] > count - at - 1) {
+    return std::wstring();  // a damaged table: no name rather than a wrong one
   }
-  return std::wstring(units + 1, *units);
+  return std::wstring(units + at + 1, units[at]);
 }
 
 }  // namespace
