@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: the unit
-# tests (plain and under AddressSanitizer and UBSan), the end-to-end tests of
-# veltrane.exe under Wine (ANSI and UTF-8 builds), the release checks, the
-# fuzz smoke run and the code quality checks.
+# tests (plain and under AddressSanitizer and UBSan), the host veltrane-check
+# on a staged folder, the end-to-end tests of veltrane.exe under Wine (ANSI
+# and UTF-8 builds), the release checks, the fuzz smoke run and the code
+# quality checks.
 # Fails on the first failing step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +17,26 @@ step "Unit tests"
 cmake --preset host >/dev/null
 cmake --build --preset host
 ctest --preset host --no-tests=error
+
+step "veltrane-check (host build) on a staged app folder with relative paths"
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+mkdir -p "$stage/app/lib" "$stage/app/classes"
+: >"$stage/app/lib/a.jar"
+printf 'jvm C:\\java\\bin\\javaw.exe\naddpath classes\naddjars lib\naddjars gone\nmainclass a.Main\n' \
+  >"$stage/app/tool.config"
+status=0
+(cd "$stage/app" && "$OLDPWD/build/host/veltrane-check" --format json tool.config) \
+  >"$stage/report.json" || status=$?
+# Found relative to the current directory; the drive-letter VM is not checkable here.
+[[ $status == 1 ]] || { echo "exit status $status, wanted 1"; exit 1; }
+grep -q '"classPath":\[{"entry":"classes","line":2,"exists":true},{"entry":"lib\\\\a.jar","line":3,"exists":true}\]' \
+  "$stage/report.json" || { echo "wrong class path:"; cat "$stage/report.json"; exit 1; }
+for found in '"code":"relative-path","severity":"warning","line":2' \
+  '"code":"addjars-missing","severity":"warning","line":4' '"code":"not-checkable-here","severity":"note","line":1'; do
+  grep -qF "$found" "$stage/report.json" || { echo "missing $found:"; cat "$stage/report.json"; exit 1; }
+done
+echo "veltrane-check: as expected"
 
 step "Unit tests under AddressSanitizer and UBSan"
 cmake --preset host-sanitize >/dev/null

@@ -1,6 +1,7 @@
 // Assembly of the class path argument handed to the Java VM.
 #include <algorithm>
 
+#include "config/configuration_observer.h"
 #include "config/jar_entries.h"
 #include "config/wrapper_configuration.h"
 
@@ -25,6 +26,9 @@ void WrapperConfiguration::buildClasspathArgument() {
     pieces.remove_prefix(separator + 1);
   }
   jarList_ = jars.joined();
+  if (observer_ != nullptr) {
+    observer_->classPathAssembled(addPathList_, jarList_);
+  }
 
   classpathArgument_ = "-classpath \"";
   if (!addPathList_.empty()) {

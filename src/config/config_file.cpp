@@ -1,6 +1,7 @@
 // Locating and reading the configuration file.
 #include <cstring>
 
+#include "config/configuration_observer.h"
 #include "config/text_mode.h"
 #include "config/wrapper_configuration.h"
 
@@ -79,6 +80,9 @@ void WrapperConfiguration::readConfigFile(char* argumentTail) {
 }
 
 void WrapperConfiguration::applyConfigLine(std::string_view line) {
+  if (observer_ != nullptr) {
+    observer_->lineRead(line);
+  }
   const size_t comment = line.find('#');
   if (comment == 0) {
     return;

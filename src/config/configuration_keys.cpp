@@ -1,43 +1,46 @@
 // The configuration keys and the listing of jar directories.
 #include <algorithm>
 
+#include "config/configuration_keys.h"
+#include "config/configuration_observer.h"
 #include "config/wrapper_configuration.h"
 
 namespace veltrane {
 
-namespace {
-
-// A key matches a line that begins with it; what follows the key is not
-// looked at, so "parameter" matches "param".
-bool startsWith(std::string_view line, std::string_view key) {
-  return line.substr(0, key.size()) == key;
+// Keys are tried in a fixed order and the first match decides: "addsyspath"
+// before "addpath"-like prefixes, "vmparam" before "param". A key matches a
+// line that begins with it, so "parameter" matches "param".
+std::string_view configurationKey(std::string_view line) {
+  for (const std::string_view key : kConfigurationKeys) {
+    if (line.substr(0, key.size()) == key) {
+      return key;
+    }
+  }
+  return {};
 }
 
-}  // namespace
-
-// Keys are tried in a fixed order and the first match decides: "addsyspath"
-// before "addpath"-like prefixes, "vmparam" before "param".
 void WrapperConfiguration::applyLine(std::string_view line) {
-  if (line.empty()) {
-    return;
-  }
+  const std::string_view key = configurationKey(line);
   const std::string value = lineValue(line);
-  if (startsWith(line, "addsyspath")) {
+  if (observer_ != nullptr) {
+    observer_->lineApplied(line, key, value);
+  }
+  if (key == "addsyspath") {
     appendJoined(pathAssignment_, value, ";");
-  } else if (startsWith(line, "mainclass")) {
+  } else if (key == "mainclass") {
     replaceText(mainClass_, value);
-  } else if (startsWith(line, "vmparam")) {
+  } else if (key == "vmparam") {
     appendJoined(vmParams_, value, " ");
-  } else if (startsWith(line, "addjars")) {
+  } else if (key == "addjars") {
     scanJarDirectory(value);
-  } else if (startsWith(line, "addpath")) {
+  } else if (key == "addpath") {
     appendJoined(addPathList_, value, ";");
-  } else if (startsWith(line, "param")) {
+  } else if (key == "param") {
     appendJoined(appParams_, value, " ");
-  } else if (startsWith(line, "jvm")) {
+  } else if (key == "jvm") {
     replaceText(jvmCommand_, value);
   }
-  // Any other line is ignored without a word.
+  // Any other line, the empty one too, is ignored without a word.
 }
 
 void WrapperConfiguration::scanJarDirectory(std::string_view directory) {
@@ -47,14 +50,22 @@ void WrapperConfiguration::scanJarDirectory(std::string_view directory) {
     folder += '\\';
   }
   std::vector<DirectoryEntry> entries;
-  if (!platform_.findFiles(folder + "*.jar", &entries)) {
+  const bool listed = platform_.findFiles(folder + "*.jar", &entries);
+  if (observer_ != nullptr) {
+    observer_->jarFolderListed(folder, listed);
+  }
+  if (!listed) {
     return;  // a missing directory adds nothing
   }
   for (const DirectoryEntry& entry : entries) {
     // A folder named like a jar is no jar. The listing's own attributes tell,
     // so a folder of many jars costs one listing and no query per jar.
-    if ((entry.attributes & kAttributeDirectory) == 0) {
+    const bool isJar = (entry.attributes & kAttributeDirectory) == 0;
+    if (isJar) {
       appendJoined(jarList_, folder + entry.name, ";");
+    }
+    if (observer_ != nullptr) {
+      observer_->jarFound(folder + entry.name, isJar);
     }
   }
 }

@@ -10,8 +10,9 @@ bool isTrimmed(char c) {
 
 }  // namespace
 
-WrapperConfiguration::WrapperConfiguration(Platform& platform, char* argumentTail)
-    : platform_(platform) {
+WrapperConfiguration::WrapperConfiguration(Platform& platform, char* argumentTail,
+                                           ConfigurationObserver* observer)
+    : platform_(platform), observer_(observer) {
   readConfigFile(argumentTail);
   readInheritedPath();
   buildClasspathArgument();

@@ -10,6 +10,7 @@
 
 namespace veltrane {
 
+class ConfigurationObserver;
 class JarEntries;
 
 class WrapperConfiguration {
@@ -17,8 +18,10 @@ class WrapperConfiguration {
   // Runs the whole configuration phase: defaults, the configuration file
   // found from the argument tail, the inherited PATH, the class path and the
   // quoting of the VM command. The argument tail is a part of the process
-  // command line; locating the file may cut that text in place.
-  WrapperConfiguration(Platform& platform, char* argumentTail);
+  // command line; locating the file may cut that text in place. An observer,
+  // if given, is told what each line did; it changes nothing.
+  WrapperConfiguration(Platform& platform, char* argumentTail,
+                       ConfigurationObserver* observer = nullptr);
   virtual ~WrapperConfiguration();
 
   WrapperConfiguration(const WrapperConfiguration&) = delete;
@@ -68,6 +71,7 @@ class WrapperConfiguration {
   static void removeFromJarList(std::string_view piece, JarEntries& jars);
 
   Platform& platform_;
+  ConfigurationObserver* observer_;
 
   std::string mainClass_;
   std::string jvmCommand_ = "javaw.exe";

@@ -1,7 +1,5 @@
 #include "launcher/launch_main.h"
 
-#include <vector>
-
 #include "config/wrapper_configuration.h"
 #include "launcher/argument_tail.h"
 #include "launcher/error_numbers.h"
@@ -11,23 +9,27 @@
 
 namespace veltrane {
 
+// A configuration file that failed to open leaves its reason behind, and the
+// report of a child that then fails shows it.
+int startingErrorNumber(const WrapperConfiguration& configuration) {
+  return configuration.configFileError() == 0
+             ? kNoError
+             : errorNumberFromSystemError(configuration.configFileError());
+}
+
+// Every argument is passed, empty or not: the child's command line always
+// has the same shape.
+std::vector<std::string> childArguments(const WrapperConfiguration& configuration) {
+  return {configuration.quotedJvmCommand(), configuration.vmParams(),
+          configuration.classpathArgument(), configuration.mainClass(), configuration.appParams()};
+}
+
 int launchMain(Platform& platform, char* argumentTail) {
   const WrapperConfiguration configuration(platform, argumentTail);
-
-  // A configuration file that failed to open leaves its reason behind, and
-  // the report of a child that then fails shows it.
-  int errorNumber = configuration.configFileError() == 0
-                        ? kNoError
-                        : errorNumberFromSystemError(configuration.configFileError());
-
+  int errorNumber = startingErrorNumber(configuration);
   installPathAssignment(platform, configuration.pathAssignment());
-
-  // Every argument is passed, empty or not: the child's command line always
-  // has the same shape.
-  const std::vector<std::string> arguments = {
-      configuration.quotedJvmCommand(), configuration.vmParams(), configuration.classpathArgument(),
-      configuration.mainClass(), configuration.appParams()};
-  if (spawnAndWait(platform, configuration.jvmCommand(), arguments, errorNumber) == 0) {
+  if (spawnAndWait(platform, configuration.jvmCommand(), childArguments(configuration),
+                   errorNumber) == 0) {
     return 0;
   }
   // The name is looked up only now: a clean launch never reads resources.

@@ -2,9 +2,21 @@
 #ifndef VELTRANE_LAUNCHER_LAUNCH_MAIN_H_
 #define VELTRANE_LAUNCHER_LAUNCH_MAIN_H_
 
+#include <string>
+#include <vector>
+
+#include "config/wrapper_configuration.h"
 #include "platform/platform.h"
 
 namespace veltrane {
+
+// The error number the launch starts with: the reason the configuration
+// file could not be read, or none.
+int startingErrorNumber(const WrapperConfiguration& configuration);
+
+// The arguments of the child, argument zero first, in the order they are
+// joined into its command line.
+std::vector<std::string> childArguments(const WrapperConfiguration& configuration);
 
 // Builds the configuration, installs the PATH, starts the Java VM and waits
 // for it. Returns 0 when the VM ended with status 0; otherwise shows the

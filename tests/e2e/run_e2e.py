@@ -87,6 +87,12 @@ class Wine:
     def run(self, log, *command):
         return self.spawn(log, *command).wait()
 
+    def capture(self, out, log, cwd, *command):
+        """Runs a console program; its output goes to the file out."""
+        with open(out, "wb") as output, open(log, "ab") as errors:
+            return subprocess.run([self.loader, *command], env=self.env, stdout=output,
+                                  stderr=errors, stdin=subprocess.DEVNULL, cwd=cwd).returncode
+
     def stop(self):
         """Ends whatever start() got going."""
         if hasattr(self, "env"):
@@ -625,11 +631,96 @@ def utf8_launcher_report_shows_greek_and_chinese_letters(c):
                  "exit code and report, read wide")
 
 
+# --- veltrane-check ------------------------------------------------------------
+
+def check(c, *arguments, cwd=""):
+    """Runs veltrane-check.exe; returns (exit code, its output, its error output)."""
+    out, log = c.path("check.out"), c.path("check.log")
+    open(log, "wb").close()
+    code = c.run.wine.capture(out, log, c.path(cwd), c.run.checker, *arguments)
+    with open(out, "rb") as output, open(log, "rb") as errors:
+        # The console program writes in text mode: CR LF line ends.
+        return (code, output.read().decode("cp1252").replace("\r\n", "\n"),
+                errors.read().decode("cp1252", "replace").replace("\r\n", "\n"))
+
+
+@case
+def checker_command_line_is_what_the_vm_receives(c):
+    typical_layout(c, "apps/tool.config")
+    c.copy(c.run.launcher, "apps/tool.exe")
+    expect_equal(c.launch('"%s"' % c.win("apps/tool.exe"), app="apps/tool.exe", cwd="apps")[0],
+                 0, "launcher's exit code")
+    code, output, _ = check(c, "--format", "json", c.win("apps/tool.exe"), cwd="apps")
+    report = json.loads(output)
+    expect_equal(report["launch"]["commandLine"], c.record("java/bin/javaw.exe")[0],
+                 "the checker's command line")
+    expect_equal((report["configFile"], report["codePage"], report["launch"]["jvm"]["path"]),
+                 (c.win("apps/tool.config"), "ansi", c.win("java/bin/javaw.exe")),
+                 "config file, code page read from the launcher, VM")
+    expect_equal((code, report["problems"]), (0, []), "exit status and problems")
+
+
+@case
+def checker_run_starts_console_java_and_prints_its_status(c):
+    vm = c.probe("java/bin/javaw.exe", status=3)
+    c.probe("java/bin/java.exe", status=3)
+    config = c.write("app.cfg", "jvm %s\nmainclass Main\n" % vm)
+    code, output, _ = check(c, "--run", config)
+    expect(c.record("java/bin/javaw.exe") is None, "javaw.exe did not run")
+    expect_equal(c.record("java/bin/java.exe")[0], '"%s"   Main ' % vm, "java.exe's command line")
+    for wanted in ("started %s instead of javaw.exe" % c.win("java/bin/java.exe"),
+                   "VM exit status: 3", report_of(vm + "   Main ", config,
+                                                  'veltrane.exe "%s' % config, "No error")):
+        expect(wanted in output, "output holds " + wanted, output)
+    expect_equal(code, 2, "exit status")
+
+
+@case
+def checker_reads_the_code_page_from_the_launchers_manifest(c):
+    vm = c.probe("vm/javaw.exe")
+    text = ("jvm %s\nmainclass Main\nparam Jos\u00e9\n" % vm).encode("utf-8")
+    c.write("ansi/tool.config", text)
+    c.copy(c.run.launcher, "ansi/tool.exe")
+    c.write("utf8/tool.config", text)
+    c.copy(c.run.helper("utf8_launcher"), "utf8/tool.exe")
+    for folder, code_page, problems in (("ansi", "ansi", [("encoding", 3)]), ("utf8", "utf-8", [])):
+        report = json.loads(check(c, "--format", "json", c.win(folder + "/tool.exe"))[1])
+        expect_equal((report["codePage"], [(p["code"], p["line"]) for p in report["problems"]]),
+                     (code_page, problems), "code page and problems of the %s launcher" % folder)
+
+
+@case
+def checker_is_a_static_console_program_with_the_launchers_resources(c):
+    headers = tool_output(c.run.objdump, "-p", c.run.checker)
+    expect("(PE32+)" in headers and "(Windows CUI)" in headers, "a 64-bit console program")
+    dlls = {line.split()[-1].lower() for line in headers.splitlines() if "DLL Name:" in line}
+    expect(dlls and dlls <= SYSTEM_DLLS, "only system DLLs imported", sorted(dlls))
+    resources = tool_output(c.run.windres, "-i", c.run.checker, "-O", "rc")
+    launcher = tool_output(c.run.windres, "-i", c.run.launcher, "-O", "rc")
+    expect_equal(resources, launcher, "resources (icon, version, manifest)")
+
+
+@case
+def checker_exit_status_tells_clean_warnings_errors_and_usage(c):
+    vm = c.probe("vm/javaw.exe")
+    clean = "jvm %s\nmainclass Main\n" % vm
+    for name, text, wanted in (("clean.cfg", clean, 0), ("warn.cfg", clean + "Param x\n", 1),
+                               ("error.cfg", "jvm T:\\nowhere\\javaw.exe\nmainclass M\n", 2)):
+        code, output, _ = check(c, c.write(name, text))
+        expect_equal(code, wanted, "exit status for " + name)
+    expect("0 errors, 1 warning" in check(c, c.win("warn.cfg"))[1], "summary line")
+    code, output, errors = check(c, "--format", "xml", c.win("clean.cfg"))
+    expect_equal((code, output), (64, ""), "exit status and output on a usage error")
+    expect(errors.startswith("usage: veltrane-check ") and errors.count("\n") == 1,
+           "one line of usage", errors)
+
+
 # --- The run -----------------------------------------------------------------
 
 class Run:
     def __init__(self, options):
         self.launcher = options.launcher
+        self.checker = os.path.abspath(options.checker)
         self.helpers = options.helpers
         self.objdump = os.environ.get("OBJDUMP", "x86_64-w64-mingw32-objdump")
         self.windres = os.environ.get("WINDRES", "x86_64-w64-mingw32-windres")
@@ -676,7 +767,7 @@ class Run:
         try:
             function(Case(self, folder))
             return None
-        except (AssertionError, OSError, subprocess.SubprocessError) as failure:
+        except (AssertionError, OSError, ValueError, subprocess.SubprocessError) as failure:
             return "%s: %s" % (type(failure).__name__, failure)
 
     def run_case(self, function):
@@ -719,6 +810,7 @@ def screenshot(run, destination):
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--launcher", required=True, help="the veltrane.exe to test")
+    parser.add_argument("--checker", required=True, help="the veltrane-check.exe to test")
     parser.add_argument("--helpers", required=True, help="folder of probe, starter, report_reader")
     parser.add_argument("--work", required=True, help="folder for the prefix and the cases")
     parser.add_argument("--only", help="run only the cases whose name holds this text")

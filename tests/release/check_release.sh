@@ -41,5 +41,6 @@ unzip -q "${zips[0]}" -d "$scratch/unzipped"
 echo "ok   sha256sum -c SHA256SUMS"
 
 /usr/bin/python3 tests/e2e/run_e2e.py --launcher "$scratch/unzipped/veltrane.exe" \
-  --helpers "$helpers" --work "$scratch/e2e" --only typical_start_beside_renamed_launcher
+  --checker "$scratch/unzipped/veltrane-check.exe" --helpers "$helpers" --work "$scratch/e2e" \
+  --only typical_start_beside_renamed_launcher
 /usr/bin/python3 tests/release/run_workflow.py "${zips[0]}" "$helpers/probe.exe"

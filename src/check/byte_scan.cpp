@@ -1,0 +1,156 @@
+#include "check/byte_scan.h"
+
+#include <algorithm>
+#include <string>
+
+namespace veltrane::check {
+
+namespace {
+
+constexpr unsigned char kEndOfFile = 26;  // Ctrl-Z
+constexpr unsigned char kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
+
+}  // namespace
+
+void ByteScan::consume(std::string_view bytes) {
+  for (const char byte : bytes) {
+    take(static_cast<unsigned char>(byte));
+  }
+}
+
+void ByteScan::take(unsigned char byte) {
+  if (total_ < 2) {
+    first_[total_] = byte;
+  }
+  if (byte == 0) {
+    ++(total_ % 2 == 0 ? nulAtEven_ : nulAtOdd_);
+  }
+  const size_t offset = total_++;
+  if (endOfFileLine_ != 0) {
+    ++bytesAfterEnd_;
+    return;
+  }
+  ++column_;
+  current_.line = lines_.size() + 1;
+  // The launcher skips a UTF-8 mark at the start: it is no text of the line.
+  inByteOrderMark_ = inByteOrderMark_ && offset < 3 && byte == kByteOrderMark[offset];
+  if (byte == kEndOfFile) {
+    endOfFileLine_ = current_.line;
+    endOfFileColumn_ = column_;
+  } else if (byte == '\n') {
+    endLine();
+  } else if (byte == 0 && current_.firstNul == 0) {
+    current_.firstNul = column_;
+  } else if (!inByteOrderMark_) {
+    takeUtf8(byte);
+  }
+}
+
+void ByteScan::takeUtf8(unsigned char byte) {
+  if (pending_ > 0) {
+    if (byte >= low_ && byte <= high_) {
+      --pending_;
+      low_ = 0x80;
+      high_ = 0xBF;
+      return;
+    }
+    // The sequence broke off; the byte is read as a new start.
+    current_.firstInvalid = current_.firstInvalid == 0 ? column_ : current_.firstInvalid;
+    pending_ = 0;
+    low_ = 0x80;
+    high_ = 0xBF;
+  }
+  if (byte < 0x80) {
+    return;
+  }
+  current_.firstNonAscii = current_.firstNonAscii == 0 ? column_ : current_.firstNonAscii;
+  if (byte >= 0xC2 && byte <= 0xDF) {
+    pending_ = 1;
+  } else if (byte >= 0xE0 && byte <= 0xEF) {
+    pending_ = 2;
+    low_ = byte == 0xE0 ? 0xA0 : 0x80;   // no overlong form
+    high_ = byte == 0xED ? 0x9F : 0xBF;  // no surrogate
+  } else if (byte >= 0xF0 && byte <= 0xF4) {
+    pending_ = 3;
+    low_ = byte == 0xF0 ? 0x90 : 0x80;
+    high_ = byte == 0xF4 ? 0x8F : 0xBF;  // nothing past U+10FFFF
+  } else if (current_.firstInvalid == 0) {
+    current_.firstInvalid = column_;
+  }
+}
+
+void ByteScan::endLine() {
+  if (pending_ > 0 && current_.firstInvalid == 0) {
+    current_.firstInvalid = column_;  // a sequence cut short by the line's end
+  }
+  pending_ = 0;
+  low_ = 0x80;
+  high_ = 0xBF;
+  if (current_.firstNonAscii != 0 || current_.firstNul != 0) {
+    lines_.push_back(current_);
+  } else {
+    lines_.push_back({lines_.size() + 1, 0, 0, 0});
+  }
+  current_ = LineBytes();
+  column_ = 0;
+}
+
+void ByteScan::finish() {
+  if (column_ > 0 || endOfFileLine_ != 0) {
+    endLine();
+  }
+}
+
+bool ByteScan::isUtf16() const {
+  if ((first_[0] == 0xFF && first_[1] == 0xFE) || (first_[0] == 0xFE && first_[1] == 0xFF)) {
+    return true;
+  }
+  // Latin text in UTF-16 without a mark: every other byte is a NUL.
+  const size_t nuls = nulAtEven_ + nulAtOdd_;
+  return nuls >= 2 && nuls * 4 >= total_ && std::max(nulAtEven_, nulAtOdd_) * 10 >= nuls * 9;
+}
+
+std::vector<Problem> ByteScan::problems(CodePage codePage) const {
+  if (isUtf16()) {
+    const bool mark = first_[0] == 0xFF || first_[0] == 0xFE;
+    return {{"encoding", Severity::kError, 1, 1,
+             std::string("the file is UTF-16 (") +
+                 (mark ? "a byte-order mark" : "NUL bytes in pairs") +
+                 "): the launcher reads single bytes and cannot read it",
+             "save it in the ANSI code page (Notepad: Save As, Encoding: ANSI), or as UTF-8 "
+             "for a launcher branded with \"codePage\": \"utf-8\""}};
+  }
+  std::vector<Problem> found;
+  for (const LineBytes& line : lines_) {
+    if (line.firstNul != 0) {
+      found.push_back({"nul-byte", Severity::kWarning, line.line, line.firstNul,
+                       "a NUL byte ends this line's text: the rest of the line is not read",
+                       "remove the NUL byte; save the file as plain text"});
+    }
+    if (line.firstNonAscii == 0) {
+      continue;
+    }
+    if (codePage == CodePage::kAnsi && line.firstInvalid == 0) {
+      found.push_back(
+          {"encoding", Severity::kWarning, line.line, line.firstNonAscii,
+           "UTF-8 text: the launcher reads it in the ANSI code page, so the VM receives other "
+           "characters (\"é\" arrives as \"Ã©\")",
+           "brand the launcher with \"codePage\": \"utf-8\" (Windows 10 1903 and later), or "
+           "save the configuration in the ANSI code page (Notepad: Save As, Encoding: ANSI)"});
+    } else if (codePage == CodePage::kUtf8 && line.firstInvalid != 0) {
+      found.push_back({"encoding", Severity::kError, line.line, line.firstInvalid,
+                       "bytes that are not UTF-8: the UTF-8 launcher cannot read them as "
+                       "the characters meant",
+                       "save the configuration as UTF-8 (Notepad: Save As, Encoding: UTF-8)"});
+    }
+  }
+  if (endOfFileLine_ != 0) {
+    found.push_back({"after-end-of-file", Severity::kWarning, endOfFileLine_, endOfFileColumn_,
+                     "a Ctrl-Z byte ends the file for the launcher: the " +
+                         std::to_string(bytesAfterEnd_) + " bytes after it are not read",
+                     "remove the Ctrl-Z byte (26)"});
+  }
+  return found;
+}
+
+}  // namespace veltrane::check

@@ -1,0 +1,31 @@
+// The checker's command line.
+#ifndef VELTRANE_CHECK_CHECK_OPTIONS_H_
+#define VELTRANE_CHECK_CHECK_OPTIONS_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "check/byte_scan.h"
+#include "check/report_formats.h"
+
+namespace veltrane::check {
+
+inline constexpr const char* kUsage =
+    "usage: veltrane-check [--format text|json|gcc] [--code-page utf-8|ansi] [--run] TARGET";
+
+struct CheckOptions {
+  Format format = Format::kText;
+  std::optional<CodePage> codePage;
+  bool run = false;
+  bool help = false;
+  std::string target;
+};
+
+// The options, or nothing on a usage error: an unknown option or value, a
+// missing TARGET or more than one.
+std::optional<CheckOptions> parseOptions(const std::vector<std::string>& arguments);
+
+}  // namespace veltrane::check
+
+#endif  // VELTRANE_CHECK_CHECK_OPTIONS_H_

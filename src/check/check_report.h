@@ -1,0 +1,83 @@
+// What the checker found: each line's effect, the launch the launcher would
+// make, and the problems, from which every output format is written.
+#ifndef VELTRANE_CHECK_CHECK_REPORT_H_
+#define VELTRANE_CHECK_CHECK_REPORT_H_
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace veltrane::check {
+
+enum class Severity { kNote, kWarning, kError };
+
+// One finding. Line and column count from 1; 0 when there is none.
+struct Problem {
+  std::string code;
+  Severity severity = Severity::kWarning;
+  size_t line = 0;
+  size_t column = 0;
+  std::string message;
+  std::string hint;
+};
+
+// One line of the configuration file and what it did.
+struct LineRecord {
+  size_t number = 0;
+  std::string text;
+  std::string key;     // the key it matched, or empty
+  std::string value;   // the value the key took
+  std::string effect;  // empty when the line was ignored
+  std::string reason;  // why it was ignored
+};
+
+// One place the VM search looked, and what it found there.
+struct Candidate {
+  std::string path;
+  std::string result;  // "found", "missing", "not checkable here" or an error text
+};
+
+struct ClassPathEntry {
+  std::string entry;
+  size_t line = 0;             // the line that contributed it
+  std::optional<bool> exists;  // empty when this system cannot tell
+};
+
+struct LaunchRecord {
+  std::string configFile;
+  bool jvmFound = false;
+  std::string jvmPath;
+  std::vector<Candidate> tried;
+  std::string path;  // the PATH the VM inherits
+  std::vector<ClassPathEntry> classPath;
+  std::string commandLine;
+};
+
+// The outcome of --run: the VM actually started, its status, and the report
+// the launcher would have shown.
+struct RunRecord {
+  std::string vm;
+  bool javaInsteadOfJavaw = false;
+  std::optional<int> exitStatus;  // empty when the VM could not be started
+  std::string failureReport;      // empty when the launch succeeded
+};
+
+struct CheckReport {
+  std::string codePage;  // "ansi" or "utf-8"
+  std::vector<LineRecord> lines;
+  LaunchRecord launch;
+  std::vector<Problem> problems;
+  std::optional<RunRecord> run;
+
+  size_t count(Severity severity) const;
+  // 0 with no problem, 1 with warnings only, 2 with an error; notes do not
+  // count.
+  int exitStatus() const;
+};
+
+const char* severityName(Severity severity);
+
+}  // namespace veltrane::check
+
+#endif  // VELTRANE_CHECK_CHECK_REPORT_H_

@@ -1,0 +1,35 @@
+// Runs the launcher's own configuration, search and command-line code over a
+// recording platform, and reports what the launch would be.
+#ifndef VELTRANE_CHECK_LAUNCH_CHECK_H_
+#define VELTRANE_CHECK_LAUNCH_CHECK_H_
+
+#include <optional>
+#include <string>
+
+#include "check/byte_scan.h"
+#include "check/check_report.h"
+#include "check/host_facts.h"
+#include "platform/platform.h"
+
+namespace veltrane::check {
+
+struct CheckRequest {
+  // A configuration file, or a launcher (a path ending in ".exe") whose
+  // configuration file is derived from its path as the launcher does.
+  std::string target;
+  // The code page the launcher reads the file in; when not given, a
+  // launcher's manifest tells, and a configuration file is read as ANSI.
+  std::optional<CodePage> codePage;
+};
+
+bool isLauncherPath(const std::string& target);
+
+// Changes nothing: no environment change, no process start, no file written.
+CheckReport checkTarget(Platform& system, const HostFacts& host, const CheckRequest& request);
+
+// Starts the VM exactly as the launcher would, in this console, and waits.
+RunRecord runTarget(Platform& system, const CheckRequest& request);
+
+}  // namespace veltrane::check
+
+#endif  // VELTRANE_CHECK_LAUNCH_CHECK_H_

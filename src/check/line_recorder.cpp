@@ -1,0 +1,270 @@
+#include "check/line_recorder.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "config/configuration_keys.h"
+#include "config/wrapper_configuration.h"
+
+namespace veltrane::check {
+
+namespace {
+
+std::string quoted(std::string_view text) {
+  std::string result = "\"";
+  result += text;
+  result += '"';
+  return result;
+}
+
+std::string lowerCase(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+// Letters to insert, delete or replace to turn one word into the other.
+size_t editDistance(std::string_view from, std::string_view to) {
+  std::vector<size_t> previous(to.size() + 1);
+  std::vector<size_t> current(to.size() + 1);
+  for (size_t j = 0; j <= to.size(); ++j) {
+    previous[j] = j;
+  }
+  for (size_t i = 1; i <= from.size(); ++i) {
+    current[0] = i;
+    for (size_t j = 1; j <= to.size(); ++j) {
+      const size_t replace = previous[j - 1] + (from[i - 1] == to[j - 1] ? 0 : 1);
+      current[j] = std::min({previous[j] + 1, current[j - 1] + 1, replace});
+    }
+    previous.swap(current);
+  }
+  return previous[to.size()];
+}
+
+// The key a misspelt word was probably meant to be: one that differs only in
+// case, or by one or two letters. Empty when none is that near.
+std::string_view nearKey(std::string_view word) {
+  std::string_view best;
+  size_t bestDistance = 3;
+  for (const std::string_view key : kConfigurationKeys) {
+    const size_t distance = editDistance(lowerCase(word), key);
+    if (distance < bestDistance) {
+      best = key;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+// The first word of a line: up to its first space or tab.
+std::string_view firstWord(std::string_view line) {
+  return line.substr(0, line.find_first_of(" \t"));
+}
+
+bool appends(std::string_view key) {
+  return key != "jvm" && key != "mainclass";
+}
+
+}  // namespace
+
+std::vector<std::string_view> splitList(std::string_view list) {
+  std::vector<std::string_view> pieces;
+  while (true) {
+    const size_t separator = list.find(';');
+    pieces.push_back(list.substr(0, separator));
+    if (separator == std::string_view::npos) {
+      return pieces;
+    }
+    list.remove_prefix(separator + 1);
+  }
+}
+
+void LineRecorder::add(Problem problem) {
+  problems_.push_back(std::move(problem));
+}
+
+void LineRecorder::lineRead(std::string_view text) {
+  LineRecord record;
+  record.number = lines_.size() + 1;
+  record.text = text;
+  // A line whose first character is "#" never reaches the keys.
+  record.reason = "comment";
+  lines_.push_back(std::move(record));
+}
+
+void LineRecorder::lineApplied(std::string_view line, std::string_view key,
+                               std::string_view value) {
+  if (lines_.empty()) {
+    return;
+  }
+  LineRecord& record = lines_.back();
+  if (line.empty()) {
+    record.reason = record.text.find('#') == std::string::npos ? "blank" : "comment";
+    return;
+  }
+  if (key.empty()) {
+    record.reason = "unknown key";
+    checkUnknownKey(record, line);
+    return;
+  }
+  record.reason.clear();
+  record.key = key;
+  record.value = value;
+  if (appends(key)) {
+    record.effect = std::string(key) + " += " + std::string(value);
+  } else {
+    record.effect =
+        std::string(key) + " = " + std::string(value) + replacing(record.number, key, value);
+  }
+  checkSeparator(record.number, line, key);
+  checkComment(record);
+  checkRelative(record.number, key, value);
+  if (key == "addpath") {
+    addPathPieceLines_.insert(addPathPieceLines_.end(), splitList(value).size(), record.number);
+  } else if (key == "addsyspath") {
+    systemPaths_[record.number] = value;
+  }
+}
+
+std::string LineRecorder::replacing(size_t number, std::string_view key, std::string_view value) {
+  auto& last = lastValues_[std::string(key)];
+  std::string effect;
+  if (last.first != 0) {
+    effect = ", replacing line " + std::to_string(last.first);
+    add({"replaced", Severity::kWarning, number, 1,
+         quoted(key) + " on line " + std::to_string(number) + " replaces line " +
+             std::to_string(last.first) + " (" + quoted(last.second) + ")",
+         "only the last " + std::string(key) + " line counts: delete the one you do not want"});
+  }
+  last = {number, std::string(value)};
+  return effect;
+}
+
+void LineRecorder::checkUnknownKey(const LineRecord& record, std::string_view line) {
+  const std::string_view word = firstWord(line);
+  const std::string_view near = nearKey(word);
+  std::string hint = near.empty() ? "the keys are addsyspath, mainclass, vmparam, addjars, "
+                                    "addpath, param and jvm, in lower case"
+                                  : "did you mean " + quoted(near) + "? Keys are case-sensitive";
+  const size_t column = record.text.find(word.substr(0, 1)) + 1;
+  add({"unknown-key", Severity::kWarning, record.number, column,
+       quoted(word) + " is no key: the launcher ignores this line", std::move(hint)});
+}
+
+void LineRecorder::checkSeparator(size_t number, std::string_view line, std::string_view key) {
+  if (line.size() > key.size() && line[key.size()] == '\t') {
+    add({"tab-separator", Severity::kWarning, number, key.size() + 1,
+         "a tab follows " + quoted(key) + ": only a space separates, so the value is " +
+             quoted(WrapperConfiguration::lineValue(line)),
+         "put one space between the key and the value"});
+  } else if (firstWord(line) != key) {
+    add({"prefix-key", Severity::kWarning, number, 1,
+         quoted(firstWord(line)) + " is read as the key " + quoted(key) + " with the value " +
+             quoted(WrapperConfiguration::lineValue(line)),
+         "keys are matched on their first letters; write " + quoted(key) +
+             " and a space, or remove the line"});
+  } else if (line == key) {
+    add({"no-value", Severity::kWarning, number, key.size() + 1,
+         quoted(key) + " has no value: the value is the key itself, " + quoted(key),
+         "write the value after the key and a space"});
+  }
+}
+
+void LineRecorder::checkComment(const LineRecord& record) {
+  const size_t hash = record.text.find('#');
+  if (hash == std::string::npos || hash == 0 || record.text[hash - 1] == ' ' ||
+      record.text[hash - 1] == '\t') {
+    return;
+  }
+  add({"comment-in-value", Severity::kWarning, record.number, hash + 1,
+       "a \"#\" starts a comment, even inside a value: " + quoted(record.key) + " takes " +
+           quoted(record.value) + " and drops " + quoted(record.text.substr(hash)),
+       "there is no escape for \"#\": rename the folder or file that holds it"});
+}
+
+void LineRecorder::checkRelative(size_t number, std::string_view key, std::string_view value) {
+  if (key != "addpath" && key != "addjars" && key != "addsyspath") {
+    return;
+  }
+  for (const std::string_view piece : key == "addjars" ? std::vector{value} : splitList(value)) {
+    if (!piece.empty() && isRelativePath(piece)) {
+      add({"relative-path", Severity::kWarning, number, 1,
+           quoted(piece) +
+               " is relative: at launch it is resolved against the current "
+               "directory (a shortcut's \"Start in\" folder), not the launcher's "
+               "folder; checked here against " +
+               quoted(host_.currentDirectory),
+           "use a full path, or make sure the app is always started from that folder"});
+      return;
+    }
+  }
+}
+
+void LineRecorder::jarFolderListed(std::string_view folder, bool listed) {
+  JarFolder jarFolder;
+  jarFolder.line = lines_.empty() ? 0 : lines_.back().number;
+  jarFolder.folder = folder;
+  jarFolder.listed = listed;
+  jarFolders_.push_back(std::move(jarFolder));
+}
+
+void LineRecorder::jarFound(std::string_view path, bool added) {
+  if (jarFolders_.empty()) {
+    return;
+  }
+  JarFolder& folder = jarFolders_.back();
+  if (added) {
+    ++folder.jars;
+    jarLines_.emplace(std::string(path), folder.line);
+  } else {
+    ++folder.folders;
+  }
+}
+
+void LineRecorder::classPathAssembled(std::string_view addPathList, std::string_view jarList) {
+  addPathList_ = addPathList;
+  jarList_ = jarList;
+}
+
+void LineRecorder::finish() {
+  for (const JarFolder& folder : jarFolders_) {
+    if (folder.line == 0 || folder.line > lines_.size()) {
+      continue;
+    }
+    std::string& effect = lines_[folder.line - 1].effect;
+    effect = "addjars: " + std::to_string(folder.jars) + (folder.jars == 1 ? " jar" : " jars");
+    if (folder.folders > 0) {
+      effect += ", " + std::to_string(folder.folders) + " folder(s) named like jars passed over";
+    }
+  }
+}
+
+std::vector<ClassPathEntry> LineRecorder::classPath() const {
+  std::vector<ClassPathEntry> entries;
+  if (!addPathList_.empty()) {
+    const std::vector<std::string_view> pieces = splitList(addPathList_);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+      if (pieces[i].empty()) {
+        continue;  // a ";" too many adds no entry
+      }
+      const size_t line = i < addPathPieceLines_.size() ? addPathPieceLines_[i] : 0;
+      entries.push_back({std::string(pieces[i]), line, std::nullopt});
+    }
+  }
+  if (!jarList_.empty()) {
+    for (const std::string_view jar : splitList(jarList_)) {
+      const auto found = jarLines_.find(jar);
+      entries.push_back(
+          {std::string(jar), found == jarLines_.end() ? 0 : found->second, std::nullopt});
+    }
+  }
+  return entries;
+}
+
+size_t LineRecorder::lastLineOf(std::string_view key) const {
+  const auto found = lastValues_.find(key);
+  return found == lastValues_.end() ? 0 : found->second.first;
+}
+
+}  // namespace veltrane::check

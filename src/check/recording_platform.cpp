@@ -1,0 +1,124 @@
+#include "check/recording_platform.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace veltrane::check {
+
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+           return std::tolower(x) == std::tolower(y);
+         });
+}
+
+// Hands every piece to the reader's sink and to the tap.
+class TeeSink : public ByteSink {
+ public:
+  TeeSink(ByteSink& first, ByteSink& second) : first_(first), second_(second) {}
+  void consume(std::string_view bytes) override {
+    first_.consume(bytes);
+    second_.consume(bytes);
+  }
+
+ private:
+  ByteSink& first_;
+  ByteSink& second_;
+};
+
+}  // namespace
+
+RecordingPlatform::RecordingPlatform(Platform& system, const std::string& commandLine, bool run)
+    : system_(system), commandLine_(commandLine.begin(), commandLine.end()), run_(run) {
+  commandLine_.push_back('\0');
+}
+
+char* RecordingPlatform::commandLine() {
+  return commandLine_.data();
+}
+
+bool RecordingPlatform::isLeadByte(unsigned char byte) {
+  return system_.isLeadByte(byte);
+}
+
+bool RecordingPlatform::getEnvironmentVariable(const std::string& name, std::string* value) {
+  // The search reads the PATH the launcher has just installed.
+  if (installedPath && equalsIgnoringCase(name, "path")) {
+    *value = *installedPath;
+    return true;
+  }
+  return system_.getEnvironmentVariable(name, value);
+}
+
+bool RecordingPlatform::setEnvironmentVariable(const std::string& name, const std::string& value) {
+  if (equalsIgnoringCase(name, "path")) {
+    installedPath = value;
+  }
+  return !run_ || system_.setEnvironmentVariable(name, value);
+}
+
+bool RecordingPlatform::findFiles(const std::string& pattern,
+                                  std::vector<DirectoryEntry>* entries) {
+  return system_.findFiles(pattern, entries);
+}
+
+FileAttributes RecordingPlatform::fileAttributes(const std::string& path) {
+  const FileAttributes attributes = system_.fileAttributes(path);
+  attributeQueries.push_back({path, attributes});
+  return attributes;
+}
+
+bool RecordingPlatform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
+  if (tap_ == nullptr) {
+    return system_.readFile(path, sink, error);
+  }
+  TeeSink tee(sink, *tap_);
+  return system_.readFile(path, tee, error);
+}
+
+ProcessOutcome RecordingPlatform::runProcess(const std::string& application,
+                                             const std::string& commandLine) {
+  if (!run_) {
+    start = Start{application, commandLine};
+    return ProcessOutcome{true, 0, 0};
+  }
+  const std::string program = consoleVm(application);
+  const ProcessOutcome outcome = system_.runProcess(program, commandLine);
+  if (outcome.started) {
+    start = Start{program, commandLine};
+  }
+  return outcome;
+}
+
+// A javaw.exe writes its messages nowhere; the java.exe beside it writes
+// them to the console, where the user running the check sees them.
+std::string RecordingPlatform::consoleVm(const std::string& application) {
+  const size_t separator = application.find_last_of("\\/:");
+  const size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+  if (!equalsIgnoringCase(std::string_view(application).substr(nameStart), "javaw.exe")) {
+    return application;
+  }
+  const std::string java = application.substr(0, nameStart) + "java.exe";
+  const FileAttributes attributes = system_.fileAttributes(java);
+  if (!attributes.found || (attributes.bits & kAttributeDirectory) != 0) {
+    return application;
+  }
+  javaInsteadOfJavaw = true;
+  return java;
+}
+
+std::string RecordingPlatform::applicationName() {
+  return system_.applicationName();
+}
+
+void RecordingPlatform::showMessage(const std::string& /*text*/, const std::string& /*caption*/) {
+  // The checker prints the report itself; it never shows a box.
+}
+
+void RecordingPlatform::exitProcess(int /*status*/) {
+  // The checker decides how it ends.
+}
+
+}  // namespace veltrane::check

@@ -1,0 +1,64 @@
+// A platform that passes reads through to the real one and records the PATH
+// change and the process start instead of making them, so the launcher's own
+// search and start code can be run without launching anything. In run mode
+// it makes them too.
+#ifndef VELTRANE_CHECK_RECORDING_PLATFORM_H_
+#define VELTRANE_CHECK_RECORDING_PLATFORM_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace veltrane::check {
+
+class RecordingPlatform : public Platform {
+ public:
+  struct AttributeQuery {
+    std::string path;
+    FileAttributes attributes;
+  };
+  struct Start {
+    std::string application;  // the program actually started
+    std::string commandLine;
+  };
+
+  // The launcher is taken to be started with this command line.
+  RecordingPlatform(Platform& system, const std::string& commandLine, bool run);
+
+  // Every byte of the files read is also handed to this sink.
+  void tapReads(ByteSink* tap) { tap_ = tap; }
+
+  // Records.
+  std::vector<AttributeQuery> attributeQueries;
+  std::optional<std::string> installedPath;
+  std::optional<Start> start;
+  // In run mode: a console java.exe stood beside the javaw.exe and ran instead.
+  bool javaInsteadOfJavaw = false;
+
+  char* commandLine() override;
+  bool isLeadByte(unsigned char byte) override;
+  bool getEnvironmentVariable(const std::string& name, std::string* value) override;
+  bool setEnvironmentVariable(const std::string& name, const std::string& value) override;
+  bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
+  FileAttributes fileAttributes(const std::string& path) override;
+  bool readFile(const std::string& path, ByteSink& sink, SystemError* error) override;
+  ProcessOutcome runProcess(const std::string& application,
+                            const std::string& commandLine) override;
+  std::string applicationName() override;
+  void showMessage(const std::string& text, const std::string& caption) override;
+  void exitProcess(int status) override;
+
+ private:
+  std::string consoleVm(const std::string& application);
+
+  Platform& system_;
+  std::vector<char> commandLine_;
+  bool run_;
+  ByteSink* tap_ = nullptr;
+};
+
+}  // namespace veltrane::check
+
+#endif  // VELTRANE_CHECK_RECORDING_PLATFORM_H_

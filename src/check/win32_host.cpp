@@ -1,0 +1,32 @@
+// The checker on Windows: the launcher's own platform reads the files and
+// the environment, exactly as the launcher will.
+#include <windows.h>
+
+#include <string>
+
+#include "check/host.h"
+#include "platform/win32_platform.h"
+
+namespace veltrane::check {
+
+std::unique_ptr<Platform> makeHostPlatform() {
+  return std::make_unique<Win32Platform>();
+}
+
+HostFacts hostFacts() {
+  std::string directory(GetCurrentDirectoryA(0, nullptr), '\0');
+  directory.resize(GetCurrentDirectoryA(static_cast<DWORD>(directory.size()), directory.data()));
+  return HostFacts{directory, true};
+}
+
+bool canRunHere() {
+  return true;
+}
+
+void prepareConsole() {
+  // The report holds the configuration's bytes, which are in the ANSI code
+  // page; a console shows the OEM one unless told otherwise.
+  SetConsoleOutputCP(GetACP());
+}
+
+}  // namespace veltrane::check

@@ -1,0 +1,195 @@
+#include "check/launch_check.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+#include "launcher/launch_main.h"
+#include "support/fake_platform.h"
+
+namespace veltrane::check {
+
+using std::string_literals::operator""s;
+namespace {
+
+using Found = std::vector<std::pair<std::string, size_t>>;  // code and line
+
+const std::string kConfig = "C:\\apps\\tool.config";
+// Two lines that make a clean launch; the rows add their mistakes behind.
+const std::string kGood = "jvm C:\\java\\bin\\javaw.exe\nmainclass a.Main\n";
+
+// A Windows machine with a VM, a jar folder, an empty folder and a class folder.
+void furnish(FakePlatform& platform) {
+  platform.setEnvironment("PATH", "C:\\Windows");
+  platform.addFile("C:\\java\\bin\\javaw.exe", "MZ");
+  platform.addFile("C:\\java\\bin\\notes.exe", "text");
+  platform.addDirectory("C:\\apps\\classes");
+  platform.addDirectory("C:\\apps\\lib\\");
+  platform.addDirectory("C:\\apps\\empty\\");
+  platform.addFile("C:\\apps\\lib\\a.jar");
+  platform.listings["C:\\apps\\lib\\*.jar"] = {"a.jar"};
+}
+
+CheckReport check(FakePlatform& platform, const std::string& target, CodePage codePage,
+                  bool windows = true) {
+  return checkTarget(platform, HostFacts{"C:\\work", windows}, CheckRequest{target, codePage});
+}
+
+Found found(const CheckReport& report) {
+  Found codes;
+  for (const Problem& problem : report.problems) {
+    codes.emplace_back(problem.code, problem.line);
+  }
+  std::sort(codes.begin(), codes.end());
+  return codes;
+}
+
+struct Row {
+  std::string config;
+  Found expected;
+  CodePage codePage = CodePage::kAnsi;
+  std::function<void(FakePlatform&)> setUp = nullptr;
+};
+
+TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
+  const std::string longVmParam = "vmparam -D=" + std::string(33000, 'x') + "\n";
+  const std::string manyNative = [] {
+    std::string lines;
+    for (int i = 0; i < 140; ++i) {
+      lines += "addsyspath C:\\native\\" + std::string(240, 'n') + "\n";
+    }
+    return lines;
+  }();
+  const Row rows[] = {
+      {kGood, {}},
+      {kGood + "vmparam -jar x.jar\n", {}},
+      {"jvm C:\\java\\bin\\javaw.exe\nvmparam -jar app.jar\n", {}},  // no main class needed
+      // Unreadable files leave the defaults: javaw.exe, not on this PATH, and no class.
+      {"\xff\xfej\0v\0m\0"s, {{"encoding", 1}, {"jvm-not-found", 0}, {"no-mainclass", 0}}},
+      {"j\0v\0m\0 \0x\0"s, {{"encoding", 1}, {"jvm-not-found", 0}, {"no-mainclass", 0}}},
+      {kGood + "param Jos\xc3\xa9\n", {{"encoding", 3}}},
+      {kGood + "param Jos\xc3\xa9\n", {}, CodePage::kUtf8},
+      {kGood + "param Jos\xe9\n", {}},
+      {kGood + "param Jos\xe9\n", {{"encoding", 3}}, CodePage::kUtf8},
+      {kGood + "param a\x1amainclass b.C\n", {{"after-end-of-file", 3}}},
+      {kGood + "param a\0b\n"s, {{"nul-byte", 3}}},
+      {kGood + "Mainclass a.B\nclasspath x\n", {{"unknown-key", 3}, {"unknown-key", 4}}},
+      {kGood + "parameter x\njvmpath C:\\java\\bin\\javaw.exe\n",
+       {{"prefix-key", 3}, {"prefix-key", 4}, {"replaced", 4}}},
+      {kGood + "vmparam\t-Xmx1g\n", {{"tab-separator", 3}}},
+      {kGood + "param\n", {{"no-value", 3}}},
+      {kGood + "param a#b\nparam c # note\n", {{"comment-in-value", 3}}},
+      {kGood + "mainclass b.C\n", {{"replaced", 3}}},
+      {"jvm \"C:\\java\\bin\\javaw.exe\"\nmainclass a.Main\n",
+       {{"quoted-jvm", 1}, {"jvm-not-found", 1}}},
+      {"jvm C:\\nowhere\\javaw.exe\nmainclass a.Main\n", {{"jvm-not-found", 1}}},
+      {"jvm C:\\java\\bin\\notes.exe\nmainclass a.Main\n", {{"jvm-not-a-program", 1}}},
+      {"mainclass a.Main\naddsyspath C:\\" + std::string(300, 'p') + "\n",
+       {{"path-element-too-long", 2}}},
+      {kGood + manyNative, {{"path-truncated", 0}}},
+      {kGood + longVmParam, {{"command-line-too-long", 0}}},
+      {kGood + "addjars C:\\apps\\gone\naddjars C:/apps/empty\naddjars C:\\apps\\lib\n",
+       {{"addjars-missing", 3}, {"addjars-empty", 4}}},
+      {kGood + "addpath C:\\apps\\classes;C:\\apps\\gone\naddpath C:\\apps\\lib\\*\n",
+       {{"addpath-missing", 3}}},
+      {kGood + "addpath lib\naddjars C:\\apps\\lib\n",
+       {{"relative-path", 3}, {"addpath-missing", 3}}},
+      {"jvm C:\\java\\bin\\javaw.exe\n", {{"no-mainclass", 0}}},
+      {kGood + "mainclass com/example/Main.class\n", {{"replaced", 3}, {"mainclass-file-name", 3}}},
+      {kGood,
+       {{"jvm-not-startable", 1}},
+       CodePage::kAnsi,
+       [](FakePlatform& p) { p.attributeErrors["C:\\java\\bin\\javaw.exe"] = kErrorAccessDenied; }},
+      {kGood,
+       {{"config-unreadable", 0}, {"jvm-not-found", 0}, {"no-mainclass", 0}},
+       CodePage::kAnsi,
+       [](FakePlatform& p) {
+         p.readErrors[kConfig] = {0, kErrorAccessDenied};  // opened, then unreadable
+       }},
+  };
+  for (const Row& row : rows) {
+    FakePlatform platform;
+    furnish(platform);
+    platform.addFile(kConfig, row.config);
+    if (row.setUp) {
+      row.setUp(platform);
+    }
+    Found expected = row.expected;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found(check(platform, kConfig, row.codePage)), expected) << row.config;
+  }
+}
+
+TEST(CheckTarget, WhatNoLineTellsIsReportedToo) {
+  FakePlatform platform;
+  furnish(platform);
+  // A missing file: the launcher would run on its defaults.
+  EXPECT_EQ(found(check(platform, "C:\\apps\\missing.config", CodePage::kAnsi)),
+            (Found{{"config-unreadable", 0}, {"jvm-not-found", 0}, {"no-mainclass", 0}}));
+  // A launcher that is no program: its code page cannot be read.
+  platform.addFile("C:\\apps\\tool.exe", "not a program");
+  platform.addFile(kConfig, kGood);
+  EXPECT_EQ(found(checkTarget(platform, HostFacts{"C:\\work", true},
+                              CheckRequest{"C:\\apps\\tool.exe", std::nullopt})),
+            (Found{{"launcher-unreadable", 0}}));
+  // Away from Windows, drive-letter paths are not checkable, never missing.
+  platform.addFile(kConfig, "jvm C:\\nowhere\\javaw.exe\naddjars D:\\lib\nmainclass a.B\n");
+  EXPECT_EQ(found(check(platform, kConfig, CodePage::kAnsi, false)),
+            (Found{{"not-checkable-here", 1}, {"not-checkable-here", 2}}));
+}
+
+TEST(CheckTarget, EachLineSaysWhatItDidOrWhyNot) {
+  FakePlatform platform;
+  furnish(platform);
+  platform.addFile(kConfig,
+                   "# app\n\njvm x\njvm C:\\java\\bin\\javaw.exe\nvmparam -Xmx512m\n"
+                   "addjars C:\\apps\\lib\nJvm y\n  # indented\n");
+  const CheckReport report = check(platform, kConfig, CodePage::kAnsi);
+  std::vector<std::string> effects;
+  for (const LineRecord& line : report.lines) {
+    effects.push_back(line.effect.empty() ? "(" + line.reason + ")" : line.effect);
+  }
+  EXPECT_EQ(effects, (std::vector<std::string>{"(comment)", "(blank)", "jvm = x",
+                                               "jvm = C:\\java\\bin\\javaw.exe, replacing line 3",
+                                               "vmparam += -Xmx512m", "addjars: 1 jar",
+                                               "(unknown key)", "(comment)"}));
+  ASSERT_EQ(report.launch.classPath.size(), 1U);
+  EXPECT_EQ(report.launch.classPath[0].entry, "C:\\apps\\lib\\a.jar");
+  EXPECT_EQ(report.launch.classPath[0].line, 6U);
+  EXPECT_EQ(report.launch.classPath[0].exists, true);
+}
+
+// The checker's command line, VM and PATH must be the launcher's: both run
+// over the same machine and the launcher's start is compared with the
+// checker's record of it.
+TEST(CheckTarget, TheLaunchIsTheLaunchersOwn) {
+  const std::string configs[] = {
+      kGood,
+      "",
+      "jvm javaw.exe\nvmparam -Xmx1g\nvmparam -Dx=1\naddsyspath C:\\java\\bin\n"
+      "addpath C:/apps/classes\naddpath C:\\apps\\lib\\a.jar\naddjars C:\\apps\\lib\n"
+      "mainclass a.Main\nparam --verbose\nparameter x\n",
+      kGood + "vmparam\t-Xmx1g\nparam a#b\n",
+  };
+  for (const std::string& config : configs) {
+    FakePlatform launcher;
+    furnish(launcher);
+    launcher.addFile("C:\\Windows\\javaw.exe", "MZ");
+    launcher.addFile(kConfig, config);
+    FakePlatform checked = launcher;
+    launcher.setCommandLine("C:\\apps\\tool.exe");
+    runLauncher(launcher);
+    const CheckReport report = check(checked, kConfig, CodePage::kAnsi);
+    ASSERT_EQ(launcher.starts.size(), 1U) << config;
+    EXPECT_EQ(report.launch.commandLine, launcher.starts[0].commandLine) << config;
+    EXPECT_EQ(report.launch.jvmPath, launcher.starts[0].application) << config;
+    EXPECT_EQ(report.launch.path, launcher.starts[0].path) << config;
+    EXPECT_TRUE(checked.starts.empty()) << "the checker started nothing";
+    EXPECT_EQ(checked.environment("PATH"), "C:\\Windows") << "the checker changed nothing";
+  }
+}
+
+}  // namespace
+}  // namespace veltrane::check
