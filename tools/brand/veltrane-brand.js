@@ -146,6 +146,10 @@ function readExecutable(file) {
     exe = ResEdit.NtExecutable.from(readFile(file, "the launcher"), { ignoreCert: true });
   } catch (error) {
     if (error instanceof BrandError) throw error;
+    if (/symbols/i.test(error.message)) {
+      throw new BrandError(`${file} still has its symbol table: strip it first ` +
+        "(x86_64-w64-mingw32-strip); the released launcher is stripped");
+    }
     throw new BrandError(`${file} is not a Windows program: ${error.message}`);
   }
   if (exe.newHeader.optionalHeaderDataDirectory.get(SECURITY_DIRECTORY).size !== 0) {
