@@ -210,6 +210,19 @@ function setCodePage(entries, codePage, file) {
   manifest.bin = bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length);
 }
 
+// Writes the checksum Windows computes over a PE file into its header (the
+// library does so only where one was set before).
+function writeChecksum(image) {
+  const field = image.readUInt32LE(0x3c) + 88;
+  let sum = 0;
+  for (let offset = 0; offset < image.length; offset += 2) {
+    if (offset === field || offset === field + 2) continue;
+    sum += offset + 1 < image.length ? image.readUInt16LE(offset) : image[offset];
+    sum = (sum & 0xffff) + (sum >>> 16);
+  }
+  image.writeUInt32LE(((sum & 0xffff) + (sum >>> 16) + image.length) >>> 0, field);
+}
+
 function brandExecutable(brandFile, inFile, outFile) {
   const brand = readBrand(brandFile);
   const iconFile = brand.icon ? readIcon(brand.icon) : null;
@@ -221,6 +234,7 @@ function brandExecutable(brandFile, inFile, outFile) {
   if (brand.codePage) setCodePage(resources.entries, brand.codePage, inFile);
   resources.outputResource(exe);
   const output = Buffer.from(exe.generate());
+  writeChecksum(output);
   const temporary = `${outFile}.tmp${process.pid}`;
   try {
     fs.writeFileSync(temporary, output);
