@@ -39,7 +39,8 @@ function readFile(file, what) {
 function readBrand(file) {
   let brand;
   try {
-    brand = JSON.parse(readFile(file, "the brand file").toString("utf8"));
+    // A byte-order mark, as some editors write, is no part of the JSON.
+    brand = JSON.parse(readFile(file, "the brand file").toString("utf8").replace(/^\uFEFF/, ""));
   } catch (error) {
     if (error instanceof BrandError) throw error;
     throw new BrandError(`${file} is not valid JSON: ${error.message}`);
