@@ -7,8 +7,8 @@ runs with `bash -e -o pipefail`, with the workflow's and the step's env,
 the release zip as a file:// URL, throw-away signing secrets made with
 openssl, and an RFC 3161 time-stamp server of its own on the loopback
 address (openssl ts answers the queries). Left out: the `uses` steps
-(GitHub's own actions) and the step that installs packages with sudo
-apt-get (scripts/install-deps.sh installs the same here).
+(GitHub's own actions) and the step that installs Debian packages
+(scripts/install-deps.sh installs the same here, on the same Debian 12).
 
 Usage: run_workflow.py RELEASE_ZIP PROBE_EXE
 """
@@ -127,7 +127,11 @@ def main():
     release_zip, probe = (os.path.abspath(a) for a in sys.argv[1:3])
     with open(WORKFLOW) as text:
         workflow = yaml.safe_load(text)
-    steps = workflow["jobs"]["package"]["steps"]
+    job = workflow["jobs"]["package"]
+    if job.get("defaults", {}).get("run", {}).get("shell") != "bash":
+        print("FAIL the job's run steps must use bash, as they are tested")
+        return 1
+    steps = job["steps"]
     with open(release_zip, "rb") as data:
         digest = hashlib.sha256(data.read()).hexdigest()
     with tempfile.TemporaryDirectory() as scratch:
@@ -154,6 +158,7 @@ def main():
                 step_env = {k: expand(v, context) for k, v in step.get("env", {}).items()}
                 # Wine's services would hold a pipe open: the output goes to a file.
                 log = os.path.join(scratch, "step.log")
+                # As the job's "shell: bash" runs it: bash -e -o pipefail.
                 with open(log, "w") as out:
                     status = subprocess.run(["bash", "-e", "-o", "pipefail", "-c", step["run"]],
                                             cwd=workspace, env=dict(base, **step_env),
