@@ -36,6 +36,9 @@ for found in '"code":"relative-path","severity":"warning","line":2' \
   '"code":"addjars-missing","severity":"warning","line":4' '"code":"not-checkable-here","severity":"note","line":1'; do
   grep -qF "$found" "$stage/report.json" || { echo "missing $found:"; cat "$stage/report.json"; exit 1; }
 done
+status=0
+build/host/veltrane-check --run "$stage/app/tool.config" >/dev/null 2>&1 || status=$?
+[[ $status == 64 ]] || { echo "--run on Linux: exit status $status, wanted 64"; exit 1; }
 echo "veltrane-check: as expected"
 
 step "Unit tests under AddressSanitizer and UBSan"

@@ -122,13 +122,26 @@ std::vector<Problem> ByteScan::problems(CodePage codePage) const {
   }
   std::vector<Problem> found;
   for (const LineBytes& line : lines_) {
+    lineProblems(line, codePage, found);
+  }
+  if (endOfFileLine_ != 0) {
+    found.push_back({"after-end-of-file", Severity::kWarning, endOfFileLine_, endOfFileColumn_,
+                     "a Ctrl-Z byte ends the file for the launcher: the " +
+                         std::to_string(bytesAfterEnd_) + " bytes after it are not read",
+                     "remove the Ctrl-Z byte (26)"});
+  }
+  return found;
+}
+
+void ByteScan::lineProblems(const LineBytes& line, CodePage codePage, std::vector<Problem>& found) {
+  {
     if (line.firstNul != 0) {
       found.push_back({"nul-byte", Severity::kWarning, line.line, line.firstNul,
                        "a NUL byte ends this line's text: the rest of the line is not read",
                        "remove the NUL byte; save the file as plain text"});
     }
     if (line.firstNonAscii == 0) {
-      continue;
+      return;
     }
     if (codePage == CodePage::kAnsi && line.firstInvalid == 0) {
       found.push_back(
@@ -144,13 +157,6 @@ std::vector<Problem> ByteScan::problems(CodePage codePage) const {
                        "save the configuration as UTF-8 (Notepad: Save As, Encoding: UTF-8)"});
     }
   }
-  if (endOfFileLine_ != 0) {
-    found.push_back({"after-end-of-file", Severity::kWarning, endOfFileLine_, endOfFileColumn_,
-                     "a Ctrl-Z byte ends the file for the launcher: the " +
-                         std::to_string(bytesAfterEnd_) + " bytes after it are not read",
-                     "remove the Ctrl-Z byte (26)"});
-  }
-  return found;
 }
 
 }  // namespace veltrane::check

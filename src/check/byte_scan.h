@@ -14,7 +14,8 @@ namespace veltrane::check {
 
 enum class CodePage { kAnsi, kUtf8 };
 
-class ByteScan : public ByteSink {
+// Never deleted through its base, whose destructor is protected.
+class ByteScan final : public ByteSink {  // NOLINT(cppcoreguidelines-virtual-class-destructor)
  public:
   void consume(std::string_view bytes) override;
   // Closes the last line, which needs no line feed.
@@ -36,6 +37,7 @@ class ByteScan : public ByteSink {
   void take(unsigned char byte);
   void takeUtf8(unsigned char byte);
   void endLine();
+  static void lineProblems(const LineBytes& line, CodePage codePage, std::vector<Problem>& found);
 
   std::vector<LineBytes> lines_;
   LineBytes current_;

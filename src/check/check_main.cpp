@@ -27,8 +27,9 @@ constexpr const char* kHelp =
     "Exit status: 0 no problem, 1 warnings only, 2 an error, 64 a usage error.\n";
 
 void write(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  // Nothing useful is left to do when the console or the pipe is gone.
+  static_cast<void>(std::fwrite(text.data(), 1, text.size(), stdout));
+  static_cast<void>(std::fflush(stdout));
 }
 
 std::string formatted(const CheckReport& report, Format format) {
@@ -44,13 +45,15 @@ std::string formatted(const CheckReport& report, Format format) {
 }
 
 int check(const CheckOptions& options) {
-  prepareConsole();
-  const std::unique_ptr<Platform> system = makeHostPlatform();
-  const CheckRequest request{options.target, options.codePage};
-  CheckReport report = checkTarget(*system, hostFacts(), request);
+  CheckReport report;
+  CheckRequest request{options.target, options.codePage};
+  request.codePage = chooseCodePage(*makeHostPlatform(CodePage::kAnsi), request, report);
+  prepareConsole(*request.codePage);
+  const std::unique_ptr<Platform> system = makeHostPlatform(*request.codePage);
+  checkTarget(*system, hostFacts(), request.target, *request.codePage, report);
   if (!options.run) {
     write(formatted(report, options.format));
-    return report.exitStatus();
+    return exitStatusOf(report);
   }
   // The report comes first; the VM's own messages follow it.
   if (options.format != Format::kJson) {
@@ -58,7 +61,7 @@ int check(const CheckOptions& options) {
   }
   report.run = runTarget(*system, request);
   write(options.format == Format::kJson ? jsonReport(report) : textRun(*report.run));
-  return report.run->failureReport.empty() ? report.exitStatus() : 2;
+  return report.run->failureReport.empty() ? exitStatusOf(report) : 2;
 }
 
 }  // namespace
@@ -66,7 +69,7 @@ int check(const CheckOptions& options) {
 int checkerMain(const std::vector<std::string>& arguments) {
   const std::optional<CheckOptions> options = parseOptions(arguments);
   if (!options) {
-    std::fprintf(stderr, "%s\n", kUsage);
+    static_cast<void>(std::fprintf(stderr, "%s\n", kUsage));
     return kUsageError;
   }
   if (options->help) {
@@ -74,7 +77,8 @@ int checkerMain(const std::vector<std::string>& arguments) {
     return 0;
   }
   if (options->run && !canRunHere()) {
-    std::fprintf(stderr, "veltrane-check: --run starts the VM and works on Windows only\n");
+    static_cast<void>(
+        std::fprintf(stderr, "veltrane-check: --run starts the VM and works on Windows only\n"));
     return kUsageError;
   }
   return check(*options);

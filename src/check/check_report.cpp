@@ -4,17 +4,17 @@
 
 namespace veltrane::check {
 
-size_t CheckReport::count(Severity severity) const {
+size_t countOf(const CheckReport& report, Severity severity) {
   return static_cast<size_t>(
-      std::count_if(problems.begin(), problems.end(),
+      std::count_if(report.problems.begin(), report.problems.end(),
                     [severity](const Problem& problem) { return problem.severity == severity; }));
 }
 
-int CheckReport::exitStatus() const {
-  if (count(Severity::kError) > 0) {
+int exitStatusOf(const CheckReport& report) {
+  if (countOf(report, Severity::kError) > 0) {
     return 2;
   }
-  return count(Severity::kWarning) > 0 ? 1 : 0;
+  return countOf(report, Severity::kWarning) > 0 ? 1 : 0;
 }
 
 const char* severityName(Severity severity) {

@@ -69,12 +69,12 @@ struct CheckReport {
   LaunchRecord launch;
   std::vector<Problem> problems;
   std::optional<RunRecord> run;
-
-  size_t count(Severity severity) const;
-  // 0 with no problem, 1 with warnings only, 2 with an error; notes do not
-  // count.
-  int exitStatus() const;
 };
+
+size_t countOf(const CheckReport& report, Severity severity);
+// 0 with no problem, 1 with warnings only, 2 with an error; notes do not
+// count.
+int exitStatusOf(const CheckReport& report);
 
 const char* severityName(Severity severity);
 

@@ -5,18 +5,20 @@
 
 #include <memory>
 
+#include "check/byte_scan.h"
 #include "check/host_facts.h"
 #include "platform/platform.h"
 
 namespace veltrane::check {
 
-// The platform that reads this system's files, directories and environment.
-std::unique_ptr<Platform> makeHostPlatform();
+// The platform that reads this system's files, directories and environment
+// as a launcher running in the code page would.
+std::unique_ptr<Platform> makeHostPlatform(CodePage codePage);
 HostFacts hostFacts();
 // Whether --run can start the VM here: on Windows only.
 bool canRunHere();
 // Makes the console show the text as the launcher's code page means it.
-void prepareConsole();
+void prepareConsole(CodePage codePage);
 
 }  // namespace veltrane::check
 

@@ -121,13 +121,13 @@ void writeSummary(JsonWriter& json, const CheckReport& report) {
   json.key("summary");
   json.beginObject();
   json.key("errors");
-  json.number(static_cast<std::int64_t>(report.count(Severity::kError)));
+  json.number(static_cast<std::int64_t>(countOf(report, Severity::kError)));
   json.key("warnings");
-  json.number(static_cast<std::int64_t>(report.count(Severity::kWarning)));
+  json.number(static_cast<std::int64_t>(countOf(report, Severity::kWarning)));
   json.key("notes");
-  json.number(static_cast<std::int64_t>(report.count(Severity::kNote)));
+  json.number(static_cast<std::int64_t>(countOf(report, Severity::kNote)));
   json.key("exitStatus");
-  json.number(report.exitStatus());
+  json.number(exitStatusOf(report));
   json.endObject();
 }
 

@@ -27,7 +27,7 @@ size_t utf8Length(std::string_view text, size_t position) {
 
 void appendEscaped(std::string& out, unsigned char c) {
   char escaped[8];
-  std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+  static_cast<void>(std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c)));
   out += escaped;
 }
 
@@ -87,11 +87,9 @@ void JsonWriter::appendString(std::string_view text) {
     if (c == '"' || c == '\\') {
       text_ += '\\';
       text_ += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7F) {
-      appendEscaped(text_, c);
-    } else if (c < 0x80) {
+    } else if (c >= 0x20 && c < 0x7F) {
       text_ += static_cast<char>(c);
-    } else if (const size_t length = utf8Length(text, i); length != 0) {
+    } else if (const size_t length = c >= 0x80 ? utf8Length(text, i) : 0; length != 0) {
       text_.append(text.substr(i, length));
       i += length - 1;
     } else {

@@ -25,7 +25,17 @@ std::string launcherCommandLine(const std::string& target) {
   return isLauncherPath(target) ? "\"" + target + "\"" : "veltrane.exe \"" + target + "\"";
 }
 
-// The code page and, when it had to be guessed, why.
+// Problems in line order; those of no line last.
+void sortProblems(std::vector<Problem>& problems) {
+  std::stable_sort(problems.begin(), problems.end(), [](const Problem& a, const Problem& b) {
+    const size_t lineA = a.line == 0 ? SIZE_MAX : a.line;
+    const size_t lineB = b.line == 0 ? SIZE_MAX : b.line;
+    return lineA < lineB;
+  });
+}
+
+}  // namespace
+
 CodePage chooseCodePage(Platform& system, const CheckRequest& request, CheckReport& report) {
   if (request.codePage) {
     return *request.codePage;
@@ -44,17 +54,6 @@ CodePage chooseCodePage(Platform& system, const CheckRequest& request, CheckRepo
   return CodePage::kAnsi;
 }
 
-// Problems in line order; those of no line last.
-void sortProblems(std::vector<Problem>& problems) {
-  std::stable_sort(problems.begin(), problems.end(), [](const Problem& a, const Problem& b) {
-    const size_t lineA = a.line == 0 ? SIZE_MAX : a.line;
-    const size_t lineB = b.line == 0 ? SIZE_MAX : b.line;
-    return lineA < lineB;
-  });
-}
-
-}  // namespace
-
 bool isLauncherPath(const std::string& target) {
   if (target.size() < 4) {
     return false;
@@ -68,9 +67,14 @@ bool isLauncherPath(const std::string& target) {
 CheckReport checkTarget(Platform& system, const HostFacts& host, const CheckRequest& request) {
   CheckReport report;
   const CodePage codePage = chooseCodePage(system, request, report);
-  report.codePage = codePage == CodePage::kUtf8 ? "utf-8" : "ansi";
+  checkTarget(system, host, request.target, codePage, report);
+  return report;
+}
 
-  RecordingPlatform recording(system, launcherCommandLine(request.target), false);
+void checkTarget(Platform& system, const HostFacts& host, const std::string& target,
+                 CodePage codePage, CheckReport& report) {
+  report.codePage = codePage == CodePage::kUtf8 ? "utf-8" : "ansi";
+  RecordingPlatform recording(system, launcherCommandLine(target), false);
   ByteScan bytes;
   LineRecorder recorder(host);
   recording.tapReads(&bytes);
@@ -83,7 +87,7 @@ CheckReport checkTarget(Platform& system, const HostFacts& host, const CheckRequ
   // The launcher's own launch, recorded instead of made.
   int errorNumber = startingErrorNumber(configuration);
   installPathAssignment(recording, configuration.pathAssignment());
-  recording.attributeQueries.clear();
+  recording.clearAttributeQueries();
   spawnAndWait(recording, configuration.jvmCommand(), childArguments(configuration), errorNumber);
 
   report.lines = recorder.lines();
@@ -95,7 +99,6 @@ CheckReport checkTarget(Platform& system, const HostFacts& host, const CheckRequ
   }
   describeLaunch({host, system, configuration, recorder, recording, errorNumber}, report);
   sortProblems(report.problems);
-  return report;
 }
 
 RunRecord runTarget(Platform& system, const CheckRequest& request) {
@@ -107,11 +110,11 @@ RunRecord runTarget(Platform& system, const CheckRequest& request) {
   const int status = spawnAndWait(recording, configuration.jvmCommand(),
                                   childArguments(configuration), errorNumber);
   RunRecord run;
-  if (recording.start) {
-    run.vm = recording.start->application;
-    run.javaInsteadOfJavaw = recording.javaInsteadOfJavaw;
+  if (recording.start()) {
+    run.vm = recording.start()->application;
+    run.javaInsteadOfJavaw = recording.javaInsteadOfJavaw();
   }
-  if (status != -1 || recording.start) {
+  if (status != -1 || recording.start()) {
     run.exitStatus = status;
   }
   if (status != 0) {

@@ -24,7 +24,17 @@ struct CheckRequest {
 
 bool isLauncherPath(const std::string& target);
 
+// The code page the launcher reads the configuration in: as requested, else
+// from a launcher's manifest (a problem in the report when it cannot be
+// read), else ANSI.
+CodePage chooseCodePage(Platform& system, const CheckRequest& request, CheckReport& report);
+
+// Checks the target with the code page chosen, adding to the report.
 // Changes nothing: no environment change, no process start, no file written.
+void checkTarget(Platform& system, const HostFacts& host, const std::string& target,
+                 CodePage codePage, CheckReport& report);
+
+// Both of the above, with one platform.
 CheckReport checkTarget(Platform& system, const HostFacts& host, const CheckRequest& request);
 
 // Starts the VM exactly as the launcher would, in this console, and waits.

@@ -123,14 +123,18 @@ void describeSearchFailure(const LaunchContext& context, CheckReport& report) {
 
 // The first two bytes of a Windows program are "MZ".
 bool looksLikeProgram(Platform& system, const std::string& path) {
-  struct Head : ByteSink {
-    std::string bytes;
+  class Head final : public ByteSink {  // NOLINT(cppcoreguidelines-virtual-class-destructor)
+   public:
     void consume(std::string_view piece) override {
-      bytes.append(piece.substr(0, 2 - std::min<size_t>(bytes.size(), 2)));
+      bytes_.append(piece.substr(0, 2 - std::min<size_t>(bytes_.size(), 2)));
     }
+    const std::string& bytes() const { return bytes_; }
+
+   private:
+    std::string bytes_;
   } head;
   SystemError error = 0;
-  return !system.readFile(path, head, &error) || head.bytes.size() < 2 || head.bytes == "MZ";
+  return !system.readFile(path, head, &error) || head.bytes().size() < 2 || head.bytes() == "MZ";
 }
 
 void describeFoundVm(const LaunchContext& context, CheckReport& report) {
@@ -151,15 +155,15 @@ void describeFoundVm(const LaunchContext& context, CheckReport& report) {
 
 void describeVm(const LaunchContext& context, CheckReport& report) {
   LaunchRecord& launch = report.launch;
-  for (const auto& query : context.recording.attributeQueries) {
+  for (const auto& query : context.recording.attributeQueries()) {
     launch.tried.push_back({query.path, candidateResult(context, query)});
     if (query.attributes.found) {
       launch.jvmPath = query.path;
     }
   }
-  launch.jvmFound = context.recording.start.has_value() || context.errorNumber == kArgListTooLong;
-  if (context.recording.start) {
-    launch.jvmPath = context.recording.start->application;
+  launch.jvmFound = context.recording.start().has_value() || context.errorNumber == kArgListTooLong;
+  if (context.recording.start()) {
+    launch.jvmPath = context.recording.start()->application;
   }
   if (!launch.jvmFound) {
     launch.jvmPath.clear();
@@ -192,7 +196,7 @@ void describeVm(const LaunchContext& context, CheckReport& report) {
 void describePathAndCommandLine(const LaunchContext& context, CheckReport& report) {
   const std::string& assignment = context.configuration.pathAssignment();
   const size_t wanted = assignment.size() - assignment.find('=') - 1;
-  report.launch.path = context.recording.installedPath.value_or("");
+  report.launch.path = context.recording.installedPath().value_or("");
   if (wanted > kMaxEnvironmentValue) {
     addProblem(
         report,
@@ -209,7 +213,7 @@ void describePathAndCommandLine(const LaunchContext& context, CheckReport& repor
                         "the VM's command line would be " + std::to_string(length) +
                             " characters, over the limit of " + std::to_string(kMaxCommandLine) +
                             ": the launcher refuses to start it (\"Arg list too long\")",
-                        "use shorter paths or a class path wildcard (addpath C:\\app\\lib\\*)"});
+                        R"(use shorter paths or a class path wildcard (addpath C:\app\lib\*))"});
   }
 }
 

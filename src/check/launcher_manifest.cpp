@@ -38,8 +38,8 @@ class Image {
     const size_t optional = coff + 20;
     sectionTable_ = optional + read(bytes_, coff + 16, 2);
     const std::uint32_t magic = read(bytes_, optional, 2);
-    const size_t directories = optional + (magic == 0x20B ? 112 : 96);
-    resources_ = offsetOf(read(bytes_, directories + 2 * 8, 4));
+    const size_t directories = optional + (magic == 0x20B ? size_t{112} : size_t{96});
+    resources_ = offsetOf(read(bytes_, directories + size_t{16}, 4));
     return magic == 0x20B || magic == 0x10B;
   }
 
@@ -63,7 +63,7 @@ class Image {
   // The file offset of a virtual address, or 0 when no section holds it.
   size_t offsetOf(std::uint32_t address) const {
     for (size_t i = 0; i < sections_; ++i) {
-      const size_t section = sectionTable_ + i * 40;
+      const size_t section = sectionTable_ + (i * 40);
       const std::uint32_t start = read(bytes_, section + 12, 4);
       const std::uint32_t size =
           std::max(read(bytes_, section + 8, 4), read(bytes_, section + 16, 4));
@@ -94,9 +94,13 @@ class Image {
   size_t resources_ = 0;
 };
 
-struct Collector : ByteSink {
-  std::string bytes;
-  void consume(std::string_view piece) override { bytes.append(piece); }
+class Collector final : public ByteSink {  // NOLINT(cppcoreguidelines-virtual-class-destructor)
+ public:
+  void consume(std::string_view piece) override { bytes_.append(piece); }
+  const std::string& bytes() const { return bytes_; }
+
+ private:
+  std::string bytes_;
 };
 
 }  // namespace
@@ -132,7 +136,7 @@ std::optional<CodePage> launcherCodePage(Platform& system, const std::string& pa
   if (!system.readFile(path, image, &error) || error != 0) {
     return std::nullopt;
   }
-  const std::optional<std::string> manifest = manifestOf(image.bytes);
+  const std::optional<std::string> manifest = manifestOf(image.bytes());
   if (!manifest) {
     return std::nullopt;
   }

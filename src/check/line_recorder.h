@@ -25,7 +25,9 @@ struct JarFolder {
   size_t folders = 0;  // entries named like jars that are folders
 };
 
-class LineRecorder : public ConfigurationObserver {
+// Never deleted through its base, whose destructor is protected.
+class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
+    : public ConfigurationObserver {
  public:
   explicit LineRecorder(const HostFacts& host) : host_(host) {}
 

@@ -41,21 +41,36 @@ SystemError systemErrorFromErrno(int error) {
   }
 }
 
+bool sameLetter(char a, char b) {
+  return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+}
+
 // Wildcard matching as the Windows listing does it: "*" and "?", ignoring
-// case.
-bool matches(const char* mask, const char* name) {
-  if (*mask == '\0') {
-    return *name == '\0';
+// case. A "*" first takes nothing and takes one more character each time
+// the rest fails to match.
+bool matches(std::string_view mask, std::string_view name) {
+  size_t m = 0;
+  size_t n = 0;
+  size_t star = std::string_view::npos;
+  size_t starName = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == '*') {
+      star = m++;
+      starName = n;
+    } else if (m < mask.size() && (mask[m] == '?' || sameLetter(mask[m], name[n]))) {
+      ++m;
+      ++n;
+    } else if (star != std::string_view::npos) {
+      m = star + 1;
+      n = ++starName;
+    } else {
+      return false;
+    }
   }
-  if (*mask == '*') {
-    return matches(mask + 1, name) || (*name != '\0' && matches(mask, name + 1));
+  while (m < mask.size() && mask[m] == '*') {
+    ++m;
   }
-  if (*name == '\0') {
-    return false;
-  }
-  const bool same = *mask == '?' || std::tolower(static_cast<unsigned char>(*mask)) ==
-                                        std::tolower(static_cast<unsigned char>(*name));
-  return same && matches(mask + 1, name + 1);
+  return m == mask.size();
 }
 
 bool lessIgnoringCase(const DirectoryEntry& a, const DirectoryEntry& b) {
@@ -106,8 +121,11 @@ bool PosixPlatform::findFiles(const std::string& pattern, std::vector<DirectoryE
   std::vector<DirectoryEntry> found;
   while (const dirent* entry = readdir(directory)) {
     const std::string name = entry->d_name;
-    if (name != "." && name != ".." && matches(mask.c_str(), name.c_str())) {
-      const FileAttributes attributes = fileAttributes(folder + "/" + name);
+    if (name != "." && name != ".." && matches(mask, name)) {
+      std::string path = folder;
+      path += '/';
+      path += name;
+      const FileAttributes attributes = fileAttributes(path);
       found.push_back({name, attributes.bits});
     }
   }
@@ -159,7 +177,7 @@ bool PosixPlatform::readFile(const std::string& path, ByteSink& sink, SystemErro
 
 }  // namespace
 
-std::unique_ptr<Platform> makeHostPlatform() {
+std::unique_ptr<Platform> makeHostPlatform(CodePage /*codePage*/) {
   return std::make_unique<PosixPlatform>();
 }
 
@@ -172,6 +190,6 @@ bool canRunHere() {
   return false;
 }
 
-void prepareConsole() {}
+void prepareConsole(CodePage /*codePage*/) {}
 
 }  // namespace veltrane::check

@@ -15,7 +15,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // Hands every piece to the reader's sink and to the tap.
-class TeeSink : public ByteSink {
+class TeeSink final : public ByteSink {  // NOLINT(cppcoreguidelines-virtual-class-destructor)
  public:
   TeeSink(ByteSink& first, ByteSink& second) : first_(first), second_(second) {}
   void consume(std::string_view bytes) override {
@@ -45,8 +45,8 @@ bool RecordingPlatform::isLeadByte(unsigned char byte) {
 
 bool RecordingPlatform::getEnvironmentVariable(const std::string& name, std::string* value) {
   // The search reads the PATH the launcher has just installed.
-  if (installedPath && equalsIgnoringCase(name, "path")) {
-    *value = *installedPath;
+  if (installedPath_ && equalsIgnoringCase(name, "path")) {
+    *value = *installedPath_;
     return true;
   }
   return system_.getEnvironmentVariable(name, value);
@@ -54,7 +54,7 @@ bool RecordingPlatform::getEnvironmentVariable(const std::string& name, std::str
 
 bool RecordingPlatform::setEnvironmentVariable(const std::string& name, const std::string& value) {
   if (equalsIgnoringCase(name, "path")) {
-    installedPath = value;
+    installedPath_ = value;
   }
   return !run_ || system_.setEnvironmentVariable(name, value);
 }
@@ -66,7 +66,7 @@ bool RecordingPlatform::findFiles(const std::string& pattern,
 
 FileAttributes RecordingPlatform::fileAttributes(const std::string& path) {
   const FileAttributes attributes = system_.fileAttributes(path);
-  attributeQueries.push_back({path, attributes});
+  attributeQueries_.push_back({path, attributes});
   return attributes;
 }
 
@@ -81,13 +81,15 @@ bool RecordingPlatform::readFile(const std::string& path, ByteSink& sink, System
 ProcessOutcome RecordingPlatform::runProcess(const std::string& application,
                                              const std::string& commandLine) {
   if (!run_) {
-    start = Start{application, commandLine};
-    return ProcessOutcome{true, 0, 0};
+    start_ = Start{application, commandLine};
+    ProcessOutcome outcome;
+    outcome.started = true;
+    return outcome;
   }
   const std::string program = consoleVm(application);
   const ProcessOutcome outcome = system_.runProcess(program, commandLine);
   if (outcome.started) {
-    start = Start{program, commandLine};
+    start_ = Start{program, commandLine};
   }
   return outcome;
 }
@@ -97,15 +99,15 @@ ProcessOutcome RecordingPlatform::runProcess(const std::string& application,
 std::string RecordingPlatform::consoleVm(const std::string& application) {
   const size_t separator = application.find_last_of("\\/:");
   const size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
-  if (!equalsIgnoringCase(std::string_view(application).substr(nameStart), "javaw.exe")) {
+  if (!equalsIgnoringCase(application.substr(nameStart), "javaw.exe")) {
     return application;
   }
-  const std::string java = application.substr(0, nameStart) + "java.exe";
+  std::string java = application.substr(0, nameStart) + "java.exe";
   const FileAttributes attributes = system_.fileAttributes(java);
   if (!attributes.found || (attributes.bits & kAttributeDirectory) != 0) {
     return application;
   }
-  javaInsteadOfJavaw = true;
+  javaInsteadOfJavaw_ = true;
   return java;
 }
 

@@ -30,12 +30,16 @@ class RecordingPlatform : public Platform {
   // Every byte of the files read is also handed to this sink.
   void tapReads(ByteSink* tap) { tap_ = tap; }
 
-  // Records.
-  std::vector<AttributeQuery> attributeQueries;
-  std::optional<std::string> installedPath;
-  std::optional<Start> start;
+  // The attribute queries since the last clearing: the candidates the
+  // search tried, with what it found.
+  const std::vector<AttributeQuery>& attributeQueries() const { return attributeQueries_; }
+  void clearAttributeQueries() { attributeQueries_.clear(); }
+  // The PATH the launcher installed, if it did.
+  const std::optional<std::string>& installedPath() const { return installedPath_; }
+  // The process start, if one was made (or, in run mode, succeeded).
+  const std::optional<Start>& start() const { return start_; }
   // In run mode: a console java.exe stood beside the javaw.exe and ran instead.
-  bool javaInsteadOfJavaw = false;
+  bool javaInsteadOfJavaw() const { return javaInsteadOfJavaw_; }
 
   char* commandLine() override;
   bool isLeadByte(unsigned char byte) override;
@@ -57,6 +61,10 @@ class RecordingPlatform : public Platform {
   std::vector<char> commandLine_;
   bool run_;
   ByteSink* tap_ = nullptr;
+  std::vector<AttributeQuery> attributeQueries_;
+  std::optional<std::string> installedPath_;
+  std::optional<Start> start_;
+  bool javaInsteadOfJavaw_ = false;
 };
 
 }  // namespace veltrane::check

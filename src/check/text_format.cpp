@@ -68,10 +68,10 @@ std::string textReport(const CheckReport& report) {
   writeLines(report, out);
   writeLaunch(report.launch, out);
   writeProblems(report, out);
-  out += "\n" + plural(report.count(Severity::kError), "error") + ", " +
-         plural(report.count(Severity::kWarning), "warning");
-  if (report.count(Severity::kNote) > 0) {
-    out += ", " + plural(report.count(Severity::kNote), "note");
+  out += "\n" + plural(countOf(report, Severity::kError), "error") + ", " +
+         plural(countOf(report, Severity::kWarning), "warning");
+  if (countOf(report, Severity::kNote) > 0) {
+    out += ", " + plural(countOf(report, Severity::kNote), "note");
   }
   return out + "\n";
 }

@@ -5,11 +5,15 @@
 #include <string>
 
 #include "check/host.h"
+#include "check/win32_utf8_platform.h"
 #include "platform/win32_platform.h"
 
 namespace veltrane::check {
 
-std::unique_ptr<Platform> makeHostPlatform() {
+std::unique_ptr<Platform> makeHostPlatform(CodePage codePage) {
+  if (codePage == CodePage::kUtf8) {
+    return makeUtf8Win32Platform();
+  }
   return std::make_unique<Win32Platform>();
 }
 
@@ -23,10 +27,10 @@ bool canRunHere() {
   return true;
 }
 
-void prepareConsole() {
-  // The report holds the configuration's bytes, which are in the ANSI code
-  // page; a console shows the OEM one unless told otherwise.
-  SetConsoleOutputCP(GetACP());
+void prepareConsole(CodePage codePage) {
+  // The report holds the configuration's bytes, in the launcher's code page;
+  // a console shows the OEM one unless told otherwise.
+  SetConsoleOutputCP(codePage == CodePage::kUtf8 ? CP_UTF8 : GetACP());
 }
 
 }  // namespace veltrane::check

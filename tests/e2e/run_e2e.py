@@ -640,7 +640,7 @@ def check(c, *arguments, cwd=""):
     code = c.run.wine.capture(out, log, c.path(cwd), c.run.checker, *arguments)
     with open(out, "rb") as output, open(log, "rb") as errors:
         # The console program writes in text mode: CR LF line ends.
-        return (code, output.read().decode("cp1252").replace("\r\n", "\n"),
+        return (code, output.read().decode("utf-8", "replace").replace("\r\n", "\n"),
                 errors.read().decode("cp1252", "replace").replace("\r\n", "\n"))
 
 
@@ -687,6 +687,17 @@ def checker_reads_the_code_page_from_the_launchers_manifest(c):
         report = json.loads(check(c, "--format", "json", c.win(folder + "/tool.exe"))[1])
         expect_equal((report["codePage"], [(p["code"], p["line"]) for p in report["problems"]]),
                      (code_page, problems), "code page and problems of the %s launcher" % folder)
+    # A UTF-8 launcher's paths outside the ANSI code page are looked up as it would.
+    vm = c.probe("\u0395\u03bb\u03bb\u03ac\u03c2 \u4e2d\u6587/javaw.exe")
+    lib = c.mkdir("\u0395\u03bb\u03bb\u03ac\u03c2 \u4e2d\u6587/lib")
+    c.write("\u0395\u03bb\u03bb\u03ac\u03c2 \u4e2d\u6587/lib/a.jar", b"")
+    c.write("utf8/tool.config", ("jvm %s\naddjars %s\naddpath %s\nmainclass Main\n"
+                                 % (vm, lib, lib)).encode("utf-8"))
+    report = json.loads(check(c, "--format", "json", c.win("utf8/tool.exe"))[1])
+    expect_equal((report["problems"], report["launch"]["jvm"]["path"],
+                  [(e["entry"], e["exists"]) for e in report["launch"]["classPath"]]),
+                 ([], vm, [(lib, True), (lib + "\\a.jar", True)]),
+                 "problems, VM and class path of the UTF-8 launcher")
 
 
 @case

@@ -1,0 +1,157 @@
+#include "check/win32_utf8_platform.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32_platform.h"
+
+namespace veltrane::check {
+
+namespace {
+
+std::wstring wide(const std::string& text) {
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  std::wstring result(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, result.data(), length);
+  return result;
+}
+
+std::string narrow(const std::wstring& text) {
+  const int size = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string result(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, result.data(), length, nullptr, nullptr);
+  return result;
+}
+
+// Closes a kernel handle on every path.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (valid()) {
+      CloseHandle(handle_);
+    }
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+class Utf8Win32Platform final : public Win32Platform {
+ public:
+  bool getEnvironmentVariable(const std::string& name, std::string* value) override;
+  bool setEnvironmentVariable(const std::string& name, const std::string& value) override {
+    return SetEnvironmentVariableW(wide(name).c_str(), wide(value).c_str()) != FALSE;
+  }
+  bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
+  FileAttributes fileAttributes(const std::string& path) override;
+  bool readFile(const std::string& path, ByteSink& sink, SystemError* error) override;
+  ProcessOutcome runProcess(const std::string& application,
+                            const std::string& commandLine) override;
+};
+
+bool Utf8Win32Platform::getEnvironmentVariable(const std::string& name, std::string* value) {
+  const std::wstring wideName = wide(name);
+  std::wstring buffer(256, L'\0');
+  while (true) {
+    SetLastError(ERROR_SUCCESS);
+    const DWORD length =
+        GetEnvironmentVariableW(wideName.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      value->clear();
+      return GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    }
+    if (length < buffer.size()) {
+      *value = narrow(buffer.substr(0, length));
+      return true;
+    }
+    buffer.resize(length);  // length counts the terminating NUL here
+  }
+}
+
+bool Utf8Win32Platform::findFiles(const std::string& pattern,
+                                  std::vector<DirectoryEntry>* entries) {
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW(wide(pattern).c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  do {
+    entries->push_back({narrow(entry.cFileName), entry.dwFileAttributes});
+  } while (FindNextFileW(search, &entry) != FALSE);
+  FindClose(search);
+  return true;
+}
+
+FileAttributes Utf8Win32Platform::fileAttributes(const std::string& path) {
+  FileAttributes attributes;
+  const DWORD bits = GetFileAttributesW(wide(path).c_str());
+  if (bits == INVALID_FILE_ATTRIBUTES) {
+    attributes.error = GetLastError();
+    return attributes;
+  }
+  attributes.found = true;
+  attributes.bits = bits;
+  return attributes;
+}
+
+bool Utf8Win32Platform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
+  const Handle file(CreateFileW(wide(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    *error = GetLastError();
+    return false;
+  }
+  char piece[16 * 1024];
+  DWORD read = 0;
+  while (ReadFile(file.get(), piece, sizeof(piece), &read, nullptr) != FALSE) {
+    if (read == 0) {
+      *error = 0;
+      return true;
+    }
+    sink.consume(std::string_view(piece, read));
+  }
+  *error = GetLastError();
+  return true;
+}
+
+ProcessOutcome Utf8Win32Platform::runProcess(const std::string& application,
+                                             const std::string& commandLine) {
+  ProcessOutcome outcome;
+  std::wstring writableCommandLine = wide(commandLine);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (CreateProcessW(wide(application).c_str(), writableCommandLine.data(), nullptr, nullptr, TRUE,
+                     0, nullptr, nullptr, &startup, &process) == FALSE) {
+    outcome.error = GetLastError();
+    return outcome;
+  }
+  const Handle processHandle(process.hProcess);
+  const Handle threadHandle(process.hThread);
+  outcome.started = true;
+  DWORD exitCode = 0;
+  if (WaitForSingleObject(processHandle.get(), INFINITE) != WAIT_OBJECT_0 ||
+      GetExitCodeProcess(processHandle.get(), &exitCode) == FALSE) {
+    exitCode = static_cast<DWORD>(-1);  // the outcome is unknown: not a success
+  }
+  outcome.exitCode = exitCode;
+  return outcome;
+}
+
+}  // namespace
+
+std::unique_ptr<Platform> makeUtf8Win32Platform() {
+  return std::make_unique<Utf8Win32Platform>();
+}
+
+}  // namespace veltrane::check

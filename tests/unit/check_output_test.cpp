@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "check/check_options.h"
+#include "check/json_writer.h"
+#include "check/report_formats.h"
+
+namespace veltrane::check {
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+TEST(ParseOptions, AcceptsTheDocumentedFormsAndRefusesEverythingElse) {
+  const auto json = parseOptions({"--format", "json", "--code-page=utf-8", "--run", "a.cfg"});
+  ASSERT_TRUE(json.has_value());
+  EXPECT_EQ(json->format, Format::kJson);
+  EXPECT_EQ(json->codePage, CodePage::kUtf8);
+  EXPECT_TRUE(json->run);
+  EXPECT_EQ(json->target, "a.cfg");
+  EXPECT_EQ(parseOptions({"--", "-odd.cfg"})->target, "-odd.cfg");
+  const Arguments refused[] = {
+      {},
+      {"--format", "xml", "a.cfg"},
+      {"--format"},
+      {"--code-page", "latin1", "a.cfg"},
+      {"--verbose", "a.cfg"},
+      {"a.cfg", "b.cfg"},
+      {"--run"},
+  };
+  for (const Arguments& arguments : refused) {
+    EXPECT_FALSE(parseOptions(arguments).has_value()) << ::testing::PrintToString(arguments);
+  }
+}
+
+TEST(JsonWriter, EscapesQuotesControlsAndBytesThatAreNotUtf8) {
+  JsonWriter json;
+  json.beginObject();
+  json.key("a");
+  json.string(
+      "q\"b\\\t\x01"
+      "\xc3\xa9"
+      "\xe9");
+  json.key("b");
+  json.beginArray();
+  json.number(-1);
+  json.null();
+  json.boolean(false);
+  json.endArray();
+  json.endObject();
+  EXPECT_EQ(json.text(),
+            "{\"a\":\"q\\\"b\\\\\\u0009\\u0001\xc3\xa9\\u00e9\",\"b\":[-1,null,false]}");
+}
+
+TEST(GccReport, OneLinePerProblemWithFileLineColumnSeverityAndCode) {
+  CheckReport report;
+  report.launch.configFile = "C:\\apps\\tool.config";
+  report.problems = {{"unknown-key", Severity::kWarning, 6, 1, "\"Jvm\" is no key", "hint"},
+                     {"no-mainclass", Severity::kError, 0, 0, "no mainclass line", ""}};
+  EXPECT_EQ(gccReport(report),
+            "C:\\apps\\tool.config:6:1: warning: \"Jvm\" is no key [unknown-key]\n"
+            "C:\\apps\\tool.config:1:1: error: no mainclass line [no-mainclass]\n");
+  EXPECT_EQ(exitStatusOf(report), 2);
+}
+
+}  // namespace
+}  // namespace veltrane::check
