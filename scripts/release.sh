@@ -47,7 +47,8 @@ cp tools/brand/package.json tools/brand/package-lock.json tools/brand/veltrane-b
   sed -n '/^<!-- user-guide:begin -->$/,/^<!-- user-guide:end -->$/{/^<!-- user-guide:/d;/^!\[/d;p}' \
     README.md
 } >"$stage/README.txt"
-(cd "$stage" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
+(cd "$stage" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |
+  xargs -d '\n' sha256sum >SHA256SUMS)
 
 # Fixed order, times and permissions: the zip is a function of its files.
 mkdir -p "$dist"
