@@ -12,6 +12,9 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   # the end-to-end tests: Wine, a virtual X display, screenshots
   wine64 xvfb x11-apps imagemagick
+  # the release: branding (icotool for PNG icons), signing, checksums, the
+  # user's workflow (its YAML, its download and unzip)
+  icoutils osslsigncode openssl ca-certificates python3-yaml curl unzip zip
 )
 
 missing=()
@@ -20,6 +23,11 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
+# The branding command runs on Node.js 18 or later, with npm: Debian's own
+# packages, unless a Node.js with npm is there already.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  missing+=(nodejs npm)
+fi
 
 if ((${#missing[@]} == 0)); then
   echo "install-deps: everything is installed"

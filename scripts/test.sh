@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: the unit
 # tests (plain and under AddressSanitizer and UBSan), the host veltrane-check
-# on a staged folder, the end-to-end tests of
-# veltrane.exe under Wine, the fuzz smoke run and the code quality checks.
+# on a staged folder, the end-to-end tests of veltrane.exe under Wine (ANSI
+# and UTF-8 builds), the release checks, the fuzz smoke run and the code
+# quality checks.
 # Fails on the first failing step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,6 +51,15 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows
 cmake -DFILE=build/windows/veltrane.exe -DBUDGET=65536 -P cmake/size-budget.cmake
 ctest --preset windows --no-tests=error
+
+step "The UTF-8 launcher (VELTRANE_UTF8_CODE_PAGE) and its end-to-end tests"
+cmake --preset windows-utf8 >/dev/null
+# Only what its UTF-8 cases use: the launcher and the helper programs.
+cmake --build --preset windows-utf8 --target veltrane probe starter report_reader
+ctest --preset windows-utf8 --no-tests=error
+
+step "The release: two builds compared, checksums, smoke run, packaging workflow"
+tests/release/check_release.sh
 
 step "Fuzz smoke run"
 scripts/fuzz-smoke.sh

@@ -45,6 +45,42 @@ std::vector<wchar_t> wideFromAnsi(const std::string& text) {
   return wide;
 }
 
+// UTF-16 text in the ANSI code page, for the report built from ANSI texts.
+std::string ansiFromWide(const std::wstring& text) {
+  const int size = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), size, ansi.data(), length, nullptr, nullptr);
+  return ansi;
+}
+
+// The product name that branding writes into string 1 of the program's own
+// string table, or an empty text when there is none. Read through kernel32
+// alone, so the report needs no more of USER32 than the box.
+std::wstring productNameResource() {
+  constexpr unsigned kProductNameId = 1;
+  constexpr WORD kStringTableType = 6;  // RT_STRING, named here in its wide form
+  // Strings are stored in blocks of 16, each a length and that many UTF-16 units.
+  HRSRC found = FindResourceExW(nullptr, MAKEINTRESOURCEW(kStringTableType),
+                                MAKEINTRESOURCEW(kProductNameId / 16 + 1),
+                                MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+  HGLOBAL loaded = found == nullptr ? nullptr : LoadResource(nullptr, found);
+  const auto* units = static_cast<const WCHAR*>(loaded == nullptr ? nullptr : LockResource(loaded));
+  if (units == nullptr) {
+    return std::wstring();
+  }
+  const size_t count = SizeofResource(nullptr, found) / sizeof(WCHAR);
+  size_t at = 0;
+  for (unsigned index = 0; index < kProductNameId % 16 && at < count; ++index) {
+    at += 1 + units[at];
+  }
+  if (at >= count || units[at] > count - at - 1) {
+    return std::wstring();  // a damaged table: no name rather than a wrong one
+  }
+  return std::wstring(units + at + 1, units[at]);
+}
+
 }  // namespace
 
 char* Win32Platform::commandLine() {
@@ -148,7 +184,11 @@ ProcessOutcome Win32Platform::runProcess(const std::string& application,
 }
 
 std::string Win32Platform::applicationName() {
-  return "Veltrane";
+  const std::wstring branded = productNameResource();
+  if (branded.empty()) {
+    return "Veltrane";
+  }
+  return ansiFromWide(branded);
 }
 
 void Win32Platform::showMessage(const std::string& text, const std::string& caption) {

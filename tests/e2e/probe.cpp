@@ -1,6 +1,7 @@
 // Stands in for javaw.exe. Records what the launcher handed over into
-// <own path without extension>.record, as three NUL-terminated texts: the
-// command line, the inherited PATH and the current directory. Exits with the
+// <own path without extension>.record, as four NUL-terminated texts: the
+// command line, the inherited PATH, the current directory (all three in the
+// ANSI code page) and the wide command line in UTF-8. Exits with the
 // number in <own path without extension>.status, or 0 when there is none.
 #include <windows.h>
 
@@ -20,13 +21,23 @@ static std::string currentDirectory() {
   return value;
 }
 
-int main() {
-  char ownPath[MAX_PATH];
-  std::string stem(ownPath, GetModuleFileNameA(nullptr, ownPath, MAX_PATH));
-  stem.resize(stem.rfind('.'));
+static std::string utf8FromWide(const wchar_t* text) {
+  std::string value(WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, value.data(), static_cast<int>(value.size()), nullptr,
+                      nullptr);
+  value.resize(value.size() - 1);  // the terminating NUL
+  return value;
+}
 
-  const std::string fields[] = {GetCommandLineA(), environmentValue("PATH"), currentDirectory()};
-  FILE* record = std::fopen((stem + ".record").c_str(), "wb");
+int main() {
+  // Its own path is read wide, so it finds its files in any folder.
+  wchar_t ownPath[MAX_PATH];
+  std::wstring stem(ownPath, GetModuleFileNameW(nullptr, ownPath, MAX_PATH));
+  stem.resize(stem.rfind(L'.'));
+
+  const std::string fields[] = {GetCommandLineA(), environmentValue("PATH"), currentDirectory(),
+                                utf8FromWide(GetCommandLineW())};
+  FILE* record = _wfopen((stem + L".record").c_str(), L"wb");
   if (record == nullptr)
     return 120;
   for (const std::string& field : fields)
@@ -34,7 +45,7 @@ int main() {
   std::fclose(record);
 
   int status = 0;
-  if (FILE* statusFile = std::fopen((stem + ".status").c_str(), "r")) {
+  if (FILE* statusFile = _wfopen((stem + L".status").c_str(), L"r")) {
     if (std::fscanf(statusFile, "%d", &status) != 1)
       status = 121;
     std::fclose(statusFile);

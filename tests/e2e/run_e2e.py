@@ -8,21 +8,25 @@ report_reader.exe reads and dismisses the failure report.
 """
 
 import argparse
+import array
 import json
 import os
 import random
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import time
 import zipfile
+import zlib
 
 CAPTION = "Error starting Veltrane"
 SYSTEM_PATH = r"C:\windows\system32;C:\windows"
 LIMIT = 32766  # longest environment value and command line Windows accepts
 REPORT_LIMIT = 2047  # longest report the box is given
 SCREEN = (1024, 768)  # the Xvfb screen
+REPOSITORY = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll",
                "gdi32.dll", "ntdll.dll", "ucrtbase.dll"}
 
@@ -144,35 +148,48 @@ class Case:
         except FileNotFoundError:
             return None
 
+    def wide_command_line(self, probe_relative):
+        """The probe's command line as it read it wide, or None."""
+        try:
+            with open(self.path(probe_relative[:-4] + ".record"), "rb") as record:
+                return record.read().split(b"\0")[3].decode("utf-8")
+        except FileNotFoundError:
+            return None
+
     def launch(self, command_line, app="veltrane.exe", cwd="", path=SYSTEM_PATH, screenshot=None,
-               prepare=()):
+               prepare=(), caption=CAPTION, utf8=False):
         """Runs the launcher and returns (exit code, report text or None).
 
         path=None starts it with no PATH at all. A report that appears is
         saved as a PNG image at the screenshot path, if one is given. The
         starter makes the prepare changes first (see starter.cpp: "serve:"
-        a file through a named pipe, "hold:" a file open for writing).
+        a file through a named pipe, "hold:" a file open for writing). With
+        utf8=True the launcher is started wide, from UTF-8 texts, and the
+        report is the one read wide.
         """
         if not os.path.exists(self.path(app)):
             self.copy(self.run.launcher, app)
         fields = [self.win(app), command_line, self.win(cwd), "PATH" if path is None else
                   "PATH=" + path, *prepare]
-        job = self.write("job", "\0".join(fields) + "\0")
-        starter = self.run.wine.spawn(self.path("wine.log"), self.run.helper("starter"), job)
+        job_text = "\0".join(fields) + "\0"
+        job = self.write("job", job_text.encode("utf-8") if utf8 else job_text)
+        starter = self.run.wine.spawn(self.path("wine.log"), self.run.helper("starter"), job,
+                                      *(["--utf8"] if utf8 else []))
         report, deadline = None, time.monotonic() + 30
         # Poll for a box while the launcher runs; a case that expects none
         # still sees, and dismisses, one that appears by mistake.
         while starter.poll() is None and time.monotonic() < deadline:
-            report = self.read_report(screenshot) or report
+            report = self.read_report(screenshot, caption, utf8) or report
         if starter.poll() is None:
             starter.kill()
             self.run.restart_wine()
             raise AssertionError("the launcher did not end within 30 s")
         return starter.returncode, report
 
-    def read_report(self, screenshot):
+    def read_report(self, screenshot, caption=CAPTION, wide=False):
         """Reads and dismisses the failure report if it shows up soon, else None."""
-        reader = [self.path("wine.log"), self.run.helper("report_reader"), self.win("report"), "300"]
+        reader = [self.path("wine.log"), self.run.helper("report_reader"), self.win("report"), "300",
+                  "--caption=" + caption]
         if self.run.wine.run(*reader, *(["--keep"] if screenshot else [])) != 0:
             return None
         if screenshot:
@@ -183,11 +200,13 @@ class Case:
             subprocess.run(["/usr/bin/convert", "xwd:" + shot, "-trim", screenshot], check=True)
             self.run.wine.run(*reader)
         with open(self.path("report"), "rb") as text:
-            caption, report, box, ok = text.read().decode("cp1252", "replace").split("\0")[:4]
-        expect_equal(caption, CAPTION, "caption")
+            fields = text.read().split(b"\0")
+        shown_caption, report = [f.decode("utf-8") for f in fields[4:6]] if wide else \
+            [f.decode("cp1252", "replace") for f in fields[:2]]
+        expect_equal(shown_caption, caption, "caption")
         # Every report must be seen and dismissed: the box and its OK button
         # lie on the screen.
-        for what, rect in (("box", box), ("OK button", ok)):
+        for what, rect in (("box", fields[2].decode()), ("OK button", fields[3].decode())):
             edges = [int(n) for n in rect.split()] if rect != "none" else []
             expect(len(edges) == 4 and 0 <= edges[0] < edges[2] <= SCREEN[0] and
                    0 <= edges[1] < edges[3] <= SCREEN[1],
@@ -216,9 +235,9 @@ def expect_shortened(shown, whole, what):
     expect_equal(mark.group(1), "{:,}".format(omitted), what + ": characters left out")
 
 
-def report_of(vm_line, config, command_line, error):
-    return ('Couldn\'t start Veltrane using "%s".\nConfigfile: %s\ncommandline: %s\n'
-            "Error Message: %s" % (vm_line, config, command_line, error))
+def report_of(vm_line, config, command_line, error, name="Veltrane"):
+    return ('Couldn\'t start %s using "%s".\nConfigfile: %s\ncommandline: %s\n'
+            "Error Message: %s" % (name, vm_line, config, command_line, error))
 
 
 CASES = []
@@ -556,6 +575,123 @@ def config_through_a_pipe_or_held_open_by_an_editor(c):
         os.remove(c.path("vm/probe.record"))
 
 
+# --- Branding and the UTF-8 code page ----------------------------------------
+
+def png(size):
+    """A square PNG image of one colour."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = (b"\0" + b"\x20\x80\x40\xff" * size) * size
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+def pe_checksum(image):
+    """The checksum Windows computes over a PE file, its own field taken as 0."""
+    field = struct.unpack_from("<I", image, 0x3C)[0] + 88
+    image = image[:field] + b"\0\0\0\0" + image[field + 4:] + b"\0" * (len(image) % 2)
+    total = sum(array.array("H", image))
+    while total >> 16:
+        total = (total & 0xFFFF) + (total >> 16)
+    return total + len(image) - len(image) % 2
+
+
+def sign(c, exe, signed):
+    """Signs with a throw-away certificate; returns the certificate's file."""
+    key, cert = c.path("key.pem"), c.path("cert.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                    "-out", cert, "-subj", "/CN=Veltrane test", "-days", "2"], check=True,
+                   capture_output=True)
+    subprocess.run(["osslsigncode", "sign", "-certs", cert, "-key", key, "-n", "Tool",
+                    "-in", exe, "-out", signed], check=True, capture_output=True)
+    return cert
+
+
+@case
+def branded_tool_exe(c):
+    for size in (16, 32, 48, 256):
+        c.write("brand/icon-%d.png" % size, png(size))
+    c.write("brand/brand.json", json.dumps({
+        "productName": "Tool", "companyName": "Example Ltd", "fileDescription": "Tool for examples",
+        "copyright": "Copyright (c) 2026 Example Ltd", "version": "1.2.3.4",
+        "icon": ["icon-16.png", "icon-32.png", "icon-48.png", "icon-256.png"]}))
+    tool = c.path("apps/tool.exe")
+    os.makedirs(os.path.dirname(tool))
+    c.run.brand(c.path("brand/brand.json"), c.run.launcher, tool)
+    # Read back by a second tool: the group's four sizes (256 is written as 0), the strings.
+    resources = tool_output(c.run.windres, "-i", tool, "-O", "rc")
+    for wanted in ("Has 4 elements", '"\\020\\020', '"\\040\\040', '"\\060\\060',
+                   '"\\000\\000', "FILEVERSION 1, 2, 3, 4", "PRODUCTVERSION 1, 2, 3, 4",
+                   'VALUE "ProductName", "Tool"', 'VALUE "CompanyName", "Example Ltd"',
+                   'VALUE "FileDescription", "Tool for examples"', 'VALUE "FileVersion", "1.2.3.4"',
+                   'VALUE "LegalCopyright", "Copyright (c) 2026 Example Ltd"',
+                   'VALUE "OriginalFilename", "tool.exe"', 'level=""asInvoker""'):
+        expect(wanted in resources, "resource text " + wanted)
+    expect("activeCodePage" not in resources, "no code page element")
+    with open(tool, "rb") as image:
+        data = image.read()
+    expect_equal(struct.unpack_from("<I", data, struct.unpack_from("<I", data, 0x3C)[0] + 88)[0],
+                 pe_checksum(data), "PE checksum")
+
+    vm_line, record = typical_layout(c, "apps/tool.config", status=9)
+    exit_code, report = c.launch('"%s"' % c.win("apps/tool.exe"), app="apps/tool.exe", cwd="apps",
+                                 caption="Error starting Tool")
+    expect_equal(c.record("java/bin/javaw.exe"), record, "child command line, PATH, directory")
+    expect_equal((exit_code, report), (1, report_of(vm_line, c.win("apps/tool.config"),
+                                                    '"' + c.win("apps/tool.exe"), "No error",
+                                                    name="Tool")), "exit code and report")
+
+    # Brand first, then sign: a signed launcher is refused, its signature intact.
+    cert = sign(c, tool, c.path("signed.exe"))
+    subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", c.path("signed.exe")],
+                   check=True, capture_output=True)
+    refused = c.run.brand(c.path("brand/brand.json"), c.path("signed.exe"), c.path("again.exe"),
+                          check=False)
+    expect(refused.returncode == 1 and "is signed: brand the unsigned launcher first" in
+           refused.stderr and not os.path.exists(c.path("again.exe")), "signed input refused",
+           refused.stderr)
+
+
+# Letters outside code page 1252, in the folder of a UTF-8 launcher.
+UTF8_FOLDER = "Ελληνικά-中文"
+
+
+def utf8_layout(c, status):
+    """A UTF-8 launcher and config in UTF8_FOLDER; returns (command, expected child line)."""
+    launcher = c.run.utf8_launcher()
+    resources = tool_output(c.run.windres, "-i", launcher, "-O", "rc")
+    expect('>UTF-8</activeCodePage>' in resources, "the UTF-8 code page in the manifest")
+    root = UTF8_FOLDER + "/"
+    c.copy(launcher, root + "tool.exe")
+    vm = c.probe(root + "java/bin/javaw.exe", status)
+    c.write(root + "lib/a.jar", b"")
+    config = ["jvm " + vm, "addpath " + c.mkdir(root + "classes"), "addjars " + c.win(root + "lib"),
+              "mainclass Main", "param " + c.win(root + "data")]
+    c.write(root + "tool.config", "\r\n".join(config).encode("utf-8"))
+    classes = "%s;%s" % (c.win(root + "classes"), c.win(root + "lib/a.jar"))
+    return '"%s"' % c.win(root + "tool.exe"), '"%s"  -classpath "%s" Main %s' % (
+        vm, classes, c.win(root + "data"))
+
+
+@case
+def utf8_launcher_hands_over_greek_and_chinese_paths(c):
+    command, child_line = utf8_layout(c, status=0)
+    exit_code, report = c.launch(command, app=UTF8_FOLDER + "/tool.exe", cwd=UTF8_FOLDER, utf8=True)
+    expect_equal((exit_code, report), (0, None), "exit code and report")
+    expect_equal(c.wide_command_line(UTF8_FOLDER + "/java/bin/javaw.exe"), child_line,
+                 "child command line, read wide")
+
+
+@case
+def utf8_launcher_report_shows_greek_and_chinese_letters(c):
+    command, child_line = utf8_layout(c, status=3)
+    exit_code, report = c.launch(command, app=UTF8_FOLDER + "/tool.exe", cwd=UTF8_FOLDER, utf8=True)
+    vm_line = child_line.replace('"', "", 2)
+    expect_equal((exit_code, report), (1, report_of(vm_line, c.win(UTF8_FOLDER + "/tool.config"),
+                                                    command[:-1], "No error")),
+                 "exit code and report, read wide")
+
+
 # --- veltrane-check ------------------------------------------------------------
 
 def check(c, *arguments, cwd=""):
@@ -665,9 +801,28 @@ class Run:
         shutil.rmtree(self.cases, ignore_errors=True)
         os.makedirs(self.cases)
         self.wine = Wine(self.work)
+        self.utf8 = options.utf8_launcher
 
     def helper(self, name):
         return os.path.join(self.helpers, name + ".exe")
+
+    def brand(self, brand_file, source, destination, check=True):
+        """Runs the branding command; with check, a failure fails the case."""
+        result = subprocess.run([os.path.join(REPOSITORY, "scripts", "brand.sh"), brand_file,
+                                 source, destination], capture_output=True, text=True)
+        if check and result.returncode != 0:
+            raise AssertionError("branding failed: " + result.stderr.strip())
+        return result
+
+    def utf8_launcher(self):
+        """The launcher built for UTF-8, or else one branded so from the one under test."""
+        if not self.utf8:
+            self.utf8 = os.path.join(self.work, "veltrane-utf8.exe")
+            brand_file = os.path.join(self.work, "utf8.json")
+            with open(brand_file, "w") as out:
+                out.write('{"codePage": "utf-8"}')
+            self.brand(brand_file, self.launcher, self.utf8)
+        return self.utf8
 
     def start(self):
         prefix = self.wine.start()
@@ -731,6 +886,8 @@ def main():
     parser.add_argument("--helpers", required=True, help="folder of probe, starter, report_reader")
     parser.add_argument("--work", required=True, help="folder for the prefix and the cases")
     parser.add_argument("--only", help="run only the cases whose name holds this text")
+    parser.add_argument("--utf8-launcher", help="a launcher built for UTF-8 for the utf8 cases "
+                        "(default: the launcher branded with the UTF-8 code page)")
     parser.add_argument("--screenshot", help="also save a failure report screenshot here")
     options = parser.parse_args()
     started = time.monotonic()

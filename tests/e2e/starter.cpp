@@ -8,6 +8,8 @@
 //     pipe from a thread, to the first client, and then closes the pipe;
 //   "hold:FILE" keeps the file open for writing (others may only read it)
 //     while the program runs, as an editor would.
+// With "--utf8" after the job file, the texts are UTF-8 and the program is
+// started wide.
 #include <windows.h>
 
 #include <algorithm>
@@ -68,8 +70,23 @@ static bool prepare(const std::string& change) {
   return true;
 }
 
+static std::wstring wideFromUtf8(const std::string& text) {
+  std::wstring value(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, value.data(), static_cast<int>(value.size()));
+  return value;  // NUL-terminated within its size, as CreateProcessW may write into it
+}
+
+static BOOL startWide(const std::vector<std::string>& fields, PROCESS_INFORMATION* process) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::wstring commandLine = wideFromUtf8(fields[1]);
+  return CreateProcessW(wideFromUtf8(fields[0]).c_str(), commandLine.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, wideFromUtf8(fields[2]).c_str(), &startup, process);
+}
+
 int main(int argc, char** argv) {
-  if (argc != 2)
+  const bool utf8 = argc == 3 && std::string(argv[2]) == "--utf8";
+  if (argc != 2 && !utf8)
     return 100;
   const std::string job = fileBytes(argv[1]);
   std::vector<std::string> fields;
@@ -90,8 +107,11 @@ int main(int argc, char** argv) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(fields[0].c_str(), fields[1].data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      fields[2].c_str(), &startup, &process)) {
+  const BOOL started =
+      utf8 ? startWide(fields, &process)
+           : CreateProcessA(fields[0].c_str(), fields[1].data(), nullptr, nullptr, FALSE, 0,
+                            nullptr, fields[2].c_str(), &startup, &process);
+  if (!started) {
     std::fprintf(stderr, "starter: CreateProcessA failed with error %lu\n", GetLastError());
     return 102;
   }
