@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/win32_handle.h"
 #include "platform/win32_platform.h"
 
 namespace veltrane::check {
@@ -26,24 +27,6 @@ std::string narrow(const std::wstring& text) {
   WideCharToMultiByte(CP_UTF8, 0, text.data(), size, result.data(), length, nullptr, nullptr);
   return result;
 }
-
-// Closes a kernel handle on every path.
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (valid()) {
-      CloseHandle(handle_);
-    }
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
 
 class Utf8Win32Platform final : public Win32Platform {
  public:
@@ -80,14 +63,13 @@ bool Utf8Win32Platform::getEnvironmentVariable(const std::string& name, std::str
 bool Utf8Win32Platform::findFiles(const std::string& pattern,
                                   std::vector<DirectoryEntry>* entries) {
   WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW(wide(pattern).c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) {
+  const UniqueHandle search(FindFirstFileW(wide(pattern).c_str(), &entry), FindClose);
+  if (!search.valid()) {
     return false;
   }
   do {
     entries->push_back({narrow(entry.cFileName), entry.dwFileAttributes});
-  } while (FindNextFileW(search, &entry) != FALSE);
-  FindClose(search);
+  } while (FindNextFileW(search.get(), &entry) != FALSE);
   return true;
 }
 
@@ -104,24 +86,14 @@ FileAttributes Utf8Win32Platform::fileAttributes(const std::string& path) {
 }
 
 bool Utf8Win32Platform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
-  const Handle file(CreateFileW(wide(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueHandle file(CreateFileW(wide(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     *error = GetLastError();
     return false;
   }
-  char piece[16 * 1024];
-  DWORD read = 0;
-  while (ReadFile(file.get(), piece, sizeof(piece), &read, nullptr) != FALSE) {
-    if (read == 0) {
-      *error = 0;
-      return true;
-    }
-    sink.consume(std::string_view(piece, read));
-  }
-  *error = GetLastError();
-  return true;
+  return readOpenFile(file.get(), sink, error);
 }
 
 ProcessOutcome Utf8Win32Platform::runProcess(const std::string& application,
@@ -136,16 +108,7 @@ ProcessOutcome Utf8Win32Platform::runProcess(const std::string& application,
     outcome.error = GetLastError();
     return outcome;
   }
-  const Handle processHandle(process.hProcess);
-  const Handle threadHandle(process.hThread);
-  outcome.started = true;
-  DWORD exitCode = 0;
-  if (WaitForSingleObject(processHandle.get(), INFINITE) != WAIT_OBJECT_0 ||
-      GetExitCodeProcess(processHandle.get(), &exitCode) == FALSE) {
-    exitCode = static_cast<DWORD>(-1);  // the outcome is unknown: not a success
-  }
-  outcome.exitCode = exitCode;
-  return outcome;
+  return waitForProcess(process);
 }
 
 }  // namespace

@@ -4,33 +4,11 @@
 
 #include <cstdlib>
 
+#include "platform/win32_handle.h"
+
 namespace veltrane {
 
 namespace {
-
-// Owns a handle and releases it on every path: kernel handles with
-// CloseHandle, directory searches with FindClose.
-class UniqueHandle {
- public:
-  using Release = BOOL(WINAPI*)(HANDLE);
-
-  explicit UniqueHandle(HANDLE handle, Release release = CloseHandle)
-      : handle_(handle), release_(release) {}
-  ~UniqueHandle() {
-    if (valid()) {
-      release_(handle_);
-    }
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-  Release release_;
-};
 
 // Text in the ANSI code page as UTF-16 with a terminating NUL, for the wide
 // message box: the ANSI one cannot show a text of more than 32,767
@@ -138,16 +116,10 @@ FileAttributes Win32Platform::fileAttributes(const std::string& path) {
   return attributes;
 }
 
-bool Win32Platform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) {
-    *error = GetLastError();
-    return false;
-  }
+bool readOpenFile(HANDLE file, ByteSink& sink, SystemError* error) {
   char piece[16 * 1024];
   DWORD read = 0;
-  while (ReadFile(file.get(), piece, sizeof(piece), &read, nullptr) != FALSE) {
+  while (ReadFile(file, piece, sizeof(piece), &read, nullptr) != FALSE) {
     if (read == 0) {
       *error = 0;
       return true;
@@ -156,6 +128,30 @@ bool Win32Platform::readFile(const std::string& path, ByteSink& sink, SystemErro
   }
   *error = GetLastError();
   return true;
+}
+
+ProcessOutcome waitForProcess(const PROCESS_INFORMATION& process) {
+  UniqueHandle processHandle(process.hProcess);
+  UniqueHandle threadHandle(process.hThread);
+  ProcessOutcome outcome;
+  outcome.started = true;
+  DWORD exitCode = 0;
+  if (WaitForSingleObject(processHandle.get(), INFINITE) != WAIT_OBJECT_0 ||
+      GetExitCodeProcess(processHandle.get(), &exitCode) == FALSE) {
+    exitCode = static_cast<DWORD>(-1);  // the outcome is unknown: not a success
+  }
+  outcome.exitCode = exitCode;
+  return outcome;
+}
+
+bool Win32Platform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    *error = GetLastError();
+    return false;
+  }
+  return readOpenFile(file.get(), sink, error);
 }
 
 ProcessOutcome Win32Platform::runProcess(const std::string& application,
@@ -171,16 +167,7 @@ ProcessOutcome Win32Platform::runProcess(const std::string& application,
     outcome.error = GetLastError();
     return outcome;
   }
-  UniqueHandle processHandle(process.hProcess);
-  UniqueHandle threadHandle(process.hThread);
-  outcome.started = true;
-  DWORD exitCode = 0;
-  if (WaitForSingleObject(processHandle.get(), INFINITE) != WAIT_OBJECT_0 ||
-      GetExitCodeProcess(processHandle.get(), &exitCode) == FALSE) {
-    exitCode = static_cast<DWORD>(-1);  // the outcome is unknown: not a success
-  }
-  outcome.exitCode = exitCode;
-  return outcome;
+  return waitForProcess(process);
 }
 
 std::string Win32Platform::applicationName() {

@@ -1,0 +1,47 @@
+// Handle ownership and the waits and reads that the Win32 platform
+// implementations share, whichever character set they call Windows in.
+#ifndef VELTRANE_PLATFORM_WIN32_HANDLE_H_
+#define VELTRANE_PLATFORM_WIN32_HANDLE_H_
+
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace veltrane {
+
+// Owns a handle and releases it on every path: kernel handles with
+// CloseHandle, directory searches with FindClose.
+class UniqueHandle {
+ public:
+  using Release = BOOL(WINAPI*)(HANDLE);
+
+  explicit UniqueHandle(HANDLE handle, Release release = CloseHandle)
+      : handle_(handle), release_(release) {}
+  ~UniqueHandle() {
+    if (valid()) {
+      release_(handle_);
+    }
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+  Release release_;
+};
+
+// Reads an open file to its end in pieces of a fixed size, handing each to
+// the sink. Always returns true, as Platform::readFile does for a file that
+// opened: error is 0 at the end of the file, else the failed read's error.
+bool readOpenFile(HANDLE file, ByteSink& sink, SystemError* error);
+
+// Waits without a time limit for a process that was just created, closes
+// its handles, and gives its exit code (-1 when the wait or the query fails).
+ProcessOutcome waitForProcess(const PROCESS_INFORMATION& process);
+
+}  // namespace veltrane
+
+#endif  // VELTRANE_PLATFORM_WIN32_HANDLE_H_
