@@ -19,15 +19,6 @@ std::wstring wide(const std::string& text) {
   return result;
 }
 
-std::string narrow(const std::wstring& text) {
-  const int size = static_cast<int>(text.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, result.data(), length, nullptr, nullptr);
-  return result;
-}
-
 class Utf8Win32Platform final : public Win32Platform {
  public:
   bool getEnvironmentVariable(const std::string& name, std::string* value) override;
@@ -53,7 +44,7 @@ bool Utf8Win32Platform::getEnvironmentVariable(const std::string& name, std::str
       return GetLastError() != ERROR_ENVVAR_NOT_FOUND;
     }
     if (length < buffer.size()) {
-      *value = narrow(buffer.substr(0, length));
+      *value = narrowFromWide(CP_UTF8, buffer.substr(0, length));
       return true;
     }
     buffer.resize(length);  // length counts the terminating NUL here
@@ -68,7 +59,7 @@ bool Utf8Win32Platform::findFiles(const std::string& pattern,
     return false;
   }
   do {
-    entries->push_back({narrow(entry.cFileName), entry.dwFileAttributes});
+    entries->push_back({narrowFromWide(CP_UTF8, entry.cFileName), entry.dwFileAttributes});
   } while (FindNextFileW(search.get(), &entry) != FALSE);
   return true;
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/platform.h"
 
 namespace veltrane {
@@ -32,6 +34,9 @@ class UniqueHandle {
   HANDLE handle_;
   Release release_;
 };
+
+// UTF-16 text converted to the code page (CP_ACP, CP_UTF8, ...).
+std::string narrowFromWide(UINT codePage, const std::wstring& text);
 
 // Reads an open file to its end in pieces of a fixed size, handing each to
 // the sink. Always returns true, as Platform::readFile does for a file that

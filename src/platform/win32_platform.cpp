@@ -23,16 +23,6 @@ std::vector<wchar_t> wideFromAnsi(const std::string& text) {
   return wide;
 }
 
-// UTF-16 text in the ANSI code page, for the report built from ANSI texts.
-std::string ansiFromWide(const std::wstring& text) {
-  const int size = static_cast<int>(text.size());
-  const int length =
-      WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), size, ansi.data(), length, nullptr, nullptr);
-  return ansi;
-}
-
 // The product name that branding writes into string 1 of the program's own
 // string table, or an empty text when there is none. Read through kernel32
 // alone, so the report needs no more of USER32 than the box.
@@ -116,6 +106,15 @@ FileAttributes Win32Platform::fileAttributes(const std::string& path) {
   return attributes;
 }
 
+std::string narrowFromWide(UINT codePage, const std::wstring& text) {
+  const int size = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(codePage, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
+  return narrow;
+}
+
 bool readOpenFile(HANDLE file, ByteSink& sink, SystemError* error) {
   char piece[16 * 1024];
   DWORD read = 0;
@@ -175,7 +174,8 @@ std::string Win32Platform::applicationName() {
   if (branded.empty()) {
     return "Veltrane";
   }
-  return ansiFromWide(branded);
+  // The report is built from ANSI texts.
+  return narrowFromWide(CP_ACP, branded);
 }
 
 void Win32Platform::showMessage(const std::string& text, const std::string& caption) {
