@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <sstream>
+#include <string_view>
 
 #include "launcher/error_numbers.h"
 #include "launcher/launch_main.h"
@@ -256,13 +256,16 @@ void describeJarFolder(const LaunchContext& context, const JarFolder& folder, Ch
   }
 }
 
-bool startsTheAppOtherwise(const std::string& vmParams) {
-  std::istringstream words(vmParams);
-  std::string word;
-  while (words >> word) {
-    if (word == "-jar" || word == "-m" || word == "--module" || word.rfind("--module=", 0) == 0) {
+// The VM options split at blanks, as the VM's own command line is.
+bool startsTheAppOtherwise(std::string_view vmParams) {
+  constexpr std::string_view kBlanks = " \t\r\n\v\f";
+  for (size_t start = vmParams.find_first_not_of(kBlanks); start != std::string_view::npos;) {
+    const size_t end = vmParams.find_first_of(kBlanks, start);
+    const std::string_view word = vmParams.substr(start, end - start);
+    if (word == "-jar" || word == "-m" || word == "--module" || word.substr(0, 9) == "--module=") {
       return true;
     }
+    start = vmParams.find_first_not_of(kBlanks, end);
   }
   return false;
 }

@@ -66,6 +66,8 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
       {kGood, {}},
       {kGood + "vmparam -jar x.jar\n", {}},
       {"jvm C:\\java\\bin\\javaw.exe\nvmparam -jar app.jar\n", {}},  // no main class needed
+      {"jvm C:\\java\\bin\\javaw.exe\nvmparam -Xmx1g\t--module=app/a.Main\n", {}},
+      {"jvm C:\\java\\bin\\javaw.exe\nvmparam -jarfile\n", {{"no-mainclass", 0}}},
       // Unreadable files leave the defaults: javaw.exe, not on this PATH, and no class.
       {"\xff\xfej\0v\0m\0"s, {{"encoding", 1}, {"jvm-not-found", 0}, {"no-mainclass", 0}}},
       {"j\0v\0m\0 \0x\0"s, {{"encoding", 1}, {"jvm-not-found", 0}, {"no-mainclass", 0}}},
