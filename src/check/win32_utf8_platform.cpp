@@ -77,14 +77,10 @@ FileAttributes Utf8Win32Platform::fileAttributes(const std::string& path) {
 }
 
 bool Utf8Win32Platform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
-  const UniqueHandle file(CreateFileW(wide(path).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) {
-    *error = GetLastError();
-    return false;
-  }
-  return readOpenFile(file.get(), sink, error);
+  return readOpenedFile(
+      CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+      sink, error);
 }
 
 ProcessOutcome Utf8Win32Platform::runProcess(const std::string& application,

@@ -38,10 +38,10 @@ class UniqueHandle {
 // UTF-16 text converted to the code page (CP_ACP, CP_UTF8, ...).
 std::string narrowFromWide(UINT codePage, const std::wstring& text);
 
-// Reads an open file to its end in pieces of a fixed size, handing each to
-// the sink. Always returns true, as Platform::readFile does for a file that
-// opened: error is 0 at the end of the file, else the failed read's error.
-bool readOpenFile(HANDLE file, ByteSink& sink, SystemError* error);
+// Takes over a file handle that was just opened (INVALID_HANDLE_VALUE when
+// the open failed, its error still the last one) and reads the file as
+// Platform::readFile does: in pieces of a fixed size handed to the sink.
+bool readOpenedFile(HANDLE opened, ByteSink& sink, SystemError* error);
 
 // Waits without a time limit for a process that was just created, closes
 // its handles, and gives its exit code (-1 when the wait or the query fails).

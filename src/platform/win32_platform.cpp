@@ -115,10 +115,15 @@ std::string narrowFromWide(UINT codePage, const std::wstring& text) {
   return narrow;
 }
 
-bool readOpenFile(HANDLE file, ByteSink& sink, SystemError* error) {
+bool readOpenedFile(HANDLE opened, ByteSink& sink, SystemError* error) {
+  const UniqueHandle file(opened);
+  if (!file.valid()) {
+    *error = GetLastError();
+    return false;
+  }
   char piece[16 * 1024];
   DWORD read = 0;
-  while (ReadFile(file, piece, sizeof(piece), &read, nullptr) != FALSE) {
+  while (ReadFile(file.get(), piece, sizeof(piece), &read, nullptr) != FALSE) {
     if (read == 0) {
       *error = 0;
       return true;
@@ -144,13 +149,9 @@ ProcessOutcome waitForProcess(const PROCESS_INFORMATION& process) {
 }
 
 bool Win32Platform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) {
-    *error = GetLastError();
-    return false;
-  }
-  return readOpenFile(file.get(), sink, error);
+  return readOpenedFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+                        sink, error);
 }
 
 ProcessOutcome Win32Platform::runProcess(const std::string& application,
