@@ -32,14 +32,15 @@ cmake --build "$build" --target "${programs[@]}" >&2
 
 stage=$build/zip
 rm -rf "$stage"
-mkdir -p "$stage/brand"
+mkdir -p "$stage/brand/bin" "$stage/brand/lib"
 for program in "${programs[@]}"; do
   x86_64-w64-mingw32-strip --strip-all -o "$stage/$program.exe" "$build/$program.exe"
 done
 cp docs/example.config "$stage/example.config"
 cp LICENSE THIRD-PARTY-NOTICES.txt "$stage/"
-cp tools/brand/package.json tools/brand/package-lock.json tools/brand/veltrane-brand.js \
-  "$stage/brand/"
+cp tools/package.json tools/package-lock.json "$stage/brand/"
+cp tools/bin/veltrane-brand.js "$stage/brand/bin/"
+cp tools/lib/*.js "$stage/brand/lib/"
 # The user's part of the README: what lies between the two markers, without
 # the screenshot, which is not in the zip (the markers may enclose several parts).
 {

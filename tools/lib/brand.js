@@ -1,66 +1,76 @@
-#!/usr/bin/env node
-// veltrane-brand BRAND.json IN.exe OUT.exe
-//
-// Writes OUT.exe: the launcher IN.exe with an application's own name, icon,
-// version information and code page, read from the brand file. Every key of
-// the brand file may be left out; what is left out stays as it was. Branding
-// happens before signing: a signed IN.exe is refused, since any change to it
-// would break its signature.
+// Branding a launcher: an application's own name, icon, version information,
+// code page and launch mode, written into a copy of the launcher. Every key of
+// a brand may be left out; what is left out stays as it was. Branding happens
+// before signing: a signed launcher is refused, since any change to it would
+// break its signature. Used by veltrane-brand and veltrane-pack.
 import { spawnSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { fileURLToPath } from "node:url";
 
-const USAGE = "usage: veltrane-brand BRAND.json IN.exe OUT.exe";
-const KEYS = ["productName", "companyName", "fileDescription", "copyright", "version", "icon",
-  "codePage"];
-// The string the launcher reads for the name in its failure report.
+import { ToolError } from "./errors.js";
+
+export const BRAND_KEYS = ["productName", "companyName", "fileDescription", "copyright", "version",
+  "icon", "codePage", "mode"];
+// The strings the launcher reads: the name in its failure report, and its
+// launch mode ("app", or "classic" as an unbranded launcher behaves).
 const PRODUCT_NAME_STRING_ID = 1;
+const MODE_STRING_ID = 2;
+export const MODES = ["classic", "app"];
 const RT_MANIFEST = 24;
 const SECURITY_DIRECTORY = 4;
 const ACTIVE_CODE_PAGE_UTF8 = '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/' +
   'WindowsSettings">UTF-8</activeCodePage>';
 
-// A mistake of the user's: reported as one line, never with a stack trace.
-class BrandError extends Error {}
-
-// The resource library, loaded in main so that its absence is told in one line.
+// The resource library, loaded on first use so that its absence is told in one line.
 let ResEdit;
+
+export async function loadResourceLibrary() {
+  if (ResEdit) return;
+  try {
+    ResEdit = await import("resedit");
+  } catch {
+    throw new ToolError("the library resedit is missing: run \"npm ci\" in " +
+      path.dirname(path.dirname(new URL(import.meta.url).pathname)));
+  }
+}
 
 function readFile(file, what) {
   try {
     return fs.readFileSync(file);
   } catch (error) {
-    throw new BrandError(`cannot read ${what} ${file}: ${error.code || error.message}`);
+    throw new ToolError(`cannot read ${what} ${file}: ${error.code || error.message}`);
   }
 }
 
-function readBrand(file) {
+export function readBrand(file) {
   let brand;
   try {
     // A byte-order mark, as some editors write, is no part of the JSON.
     brand = JSON.parse(readFile(file, "the brand file").toString("utf8").replace(/^\uFEFF/, ""));
   } catch (error) {
-    if (error instanceof BrandError) throw error;
-    throw new BrandError(`${file} is not valid JSON: ${error.message}`);
+    if (error instanceof ToolError) throw error;
+    throw new ToolError(`${file} is not valid JSON: ${error.message}`);
   }
   if (brand === null || typeof brand !== "object" || Array.isArray(brand)) {
-    throw new BrandError(`${file} must hold one JSON object`);
+    throw new ToolError(`${file} must hold one JSON object`);
   }
   for (const key of Object.keys(brand)) {
-    if (!KEYS.includes(key)) {
-      throw new BrandError(`${file}: unknown key "${key}" (known keys: ${KEYS.join(", ")})`);
+    if (!BRAND_KEYS.includes(key)) {
+      throw new ToolError(`${file}: unknown key "${key}" (known keys: ${BRAND_KEYS.join(", ")})`);
     }
   }
   for (const key of ["productName", "companyName", "fileDescription", "copyright", "version"]) {
     if (key in brand && (typeof brand[key] !== "string" || brand[key] === "")) {
-      throw new BrandError(`${file}: "${key}" must be a text that is not empty`);
+      throw new ToolError(`${file}: "${key}" must be a text that is not empty`);
     }
   }
   if ("version" in brand) brand.version = parseVersion(file, brand.version);
   if ("codePage" in brand && !["utf-8", "ansi"].includes(brand.codePage)) {
-    throw new BrandError(`${file}: "codePage" must be "utf-8" or "ansi"`);
+    throw new ToolError(`${file}: "codePage" must be "utf-8" or "ansi"`);
+  }
+  if ("mode" in brand && !MODES.includes(brand.mode)) {
+    throw new ToolError(`${file}: "mode" must be "classic" or "app"`);
   }
   if ("icon" in brand) brand.icon = iconFiles(file, brand.icon);
   return brand;
@@ -70,7 +80,7 @@ function readBrand(file) {
 function parseVersion(file, text) {
   const parts = text.split(".");
   if (parts.length > 4 || !parts.every((part) => /^\d{1,5}$/.test(part) && +part <= 65535)) {
-    throw new BrandError(`${file}: "version" must look like "1.2.3.4" (numbers up to 65535)`);
+    throw new ToolError(`${file}: "version" must look like "1.2.3.4" (numbers up to 65535)`);
   }
   while (parts.length < 4) parts.push("0");
   return parts.map(Number);
@@ -80,12 +90,12 @@ function parseVersion(file, text) {
 function iconFiles(file, icon) {
   const list = typeof icon === "string" ? [icon] : icon;
   if (!Array.isArray(list) || list.length === 0 || !list.every((f) => typeof f === "string")) {
-    throw new BrandError(`${file}: "icon" must be an .ico file or a list of PNG files`);
+    throw new ToolError(`${file}: "icon" must be an .ico file or a list of PNG files`);
   }
   const files = list.map((f) => path.resolve(path.dirname(file), f));
   const isIco = files.length === 1 && /\.ico$/i.test(files[0]);
   if (!isIco && !files.every((f) => /\.png$/i.test(f))) {
-    throw new BrandError(`${file}: "icon" must be an .ico file or a list of PNG files`);
+    throw new ToolError(`${file}: "icon" must be an .ico file or a list of PNG files`);
   }
   return files;
 }
@@ -95,7 +105,7 @@ function pngSize(file, data) {
   const signature = "89504e470d0a1a0a";
   if (data.length < 24 || data.subarray(0, 8).toString("hex") !== signature ||
       data.subarray(12, 16).toString("latin1") !== "IHDR") {
-    throw new BrandError(`${file} is not a PNG image`);
+    throw new ToolError(`${file} is not a PNG image`);
   }
   return [data.readUInt32BE(16), data.readUInt32BE(20)];
 }
@@ -108,9 +118,9 @@ function icoFromPngs(files) {
   for (const file of files) {
     const [width, height] = pngSize(file, readFile(file, "the icon image"));
     if (width !== height || width < 16 || width > 256) {
-      throw new BrandError(`${file} is ${width}x${height}: icon images must be square, 16 to 256 pixels`);
+      throw new ToolError(`${file} is ${width}x${height}: icon images must be square, 16 to 256 pixels`);
     }
-    if (sizes.has(width)) throw new BrandError(`${file}: a second image of ${width} pixels`);
+    if (sizes.has(width)) throw new ToolError(`${file}: a second image of ${width} pixels`);
     sizes.add(width);
     arguments_.push(width === 256 ? `--raw=${file}` : file);
   }
@@ -119,11 +129,11 @@ function icoFromPngs(files) {
     const ico = path.join(folder, "icon.ico");
     const result = spawnSync("icotool", ["-c", "-o", ico, ...arguments_], { encoding: "utf8" });
     if (result.error) {
-      throw new BrandError("icotool not found: install icoutils (apt-get install icoutils) " +
+      throw new ToolError("icotool not found: install icoutils (apt-get install icoutils) " +
         "or give an .ico file");
     }
     if (result.status !== 0) {
-      throw new BrandError(`icotool could not make an icon: ${result.stderr.trim()}`);
+      throw new ToolError(`icotool could not make an icon: ${result.stderr.trim()}`);
     }
     return fs.readFileSync(ico);
   } finally {
@@ -137,7 +147,7 @@ function readIcon(files) {
   try {
     return ResEdit.Data.IconFile.from(data);
   } catch (error) {
-    throw new BrandError(`${files[0]} is not a valid icon: ${error.message}`);
+    throw new ToolError(`${files[0]} is not a valid icon: ${error.message}`);
   }
 }
 
@@ -146,15 +156,15 @@ function readExecutable(file) {
   try {
     exe = ResEdit.NtExecutable.from(readFile(file, "the launcher"), { ignoreCert: true });
   } catch (error) {
-    if (error instanceof BrandError) throw error;
+    if (error instanceof ToolError) throw error;
     if (/symbols/i.test(error.message)) {
-      throw new BrandError(`${file} still has its symbol table: strip it first ` +
+      throw new ToolError(`${file} still has its symbol table: strip it first ` +
         "(x86_64-w64-mingw32-strip); the released launcher is stripped");
     }
-    throw new BrandError(`${file} is not a Windows program: ${error.message}`);
+    throw new ToolError(`${file} is not a Windows program: ${error.message}`);
   }
   if (exe.newHeader.optionalHeaderDataDirectory.get(SECURITY_DIRECTORY).size !== 0) {
-    throw new BrandError(`${file} is signed: brand the unsigned launcher first, then sign the result`);
+    throw new ToolError(`${file} is signed: brand the unsigned launcher first, then sign the result`);
   }
   return exe;
 }
@@ -180,10 +190,10 @@ function setVersionInfo(entries, brand, outName) {
   info.outputToResourceEntries(entries);
 }
 
-// The name in the failure report: one string, in the language-neutral table.
-function setProductName(entries, productName) {
+// The strings the launcher reads, in the language-neutral table.
+function setStrings(entries, strings) {
   const table = ResEdit.Resource.StringTable.fromEntries(0, entries);
-  table.setById(PRODUCT_NAME_STRING_ID, productName);
+  for (const [id, text] of strings) table.setById(id, text);
   const others = entries.filter((e) => !(e.type === 6 && e.lang === 0));
   entries.splice(0, entries.length, ...others, ...table.generateEntries());
 }
@@ -197,12 +207,12 @@ function setIcon(entries, iconFile) {
 // Writes or removes the activeCodePage element, keeping the rest of the manifest.
 function setCodePage(entries, codePage, file) {
   const manifest = entries.find((e) => e.type === RT_MANIFEST);
-  if (!manifest) throw new BrandError(`${file} has no manifest: is it a Veltrane launcher?`);
+  if (!manifest) throw new ToolError(`${file} has no manifest: is it a Veltrane launcher?`);
   let text = Buffer.from(manifest.bin).toString("utf8");
   text = text.replace(/[ \t]*<activeCodePage\b[^>]*(\/>|>[^<]*<\/activeCodePage>)[ \t]*\r?\n?/g, "");
   if (codePage === "utf-8") {
     if (!/<\/windowsSettings>/.test(text)) {
-      throw new BrandError(`${file}: its manifest has no windowsSettings element`);
+      throw new ToolError(`${file}: its manifest has no windowsSettings element`);
     }
     text = text.replace(/([ \t]*)<\/windowsSettings>/,
       (end, indent) => `${indent}  ${ACTIVE_CODE_PAGE_UTF8}\n${end}`);
@@ -224,13 +234,16 @@ function writeChecksum(image) {
   image.writeUInt32LE(((sum & 0xffff) + (sum >>> 16) + image.length) >>> 0, field);
 }
 
-function brandExecutable(brandFile, inFile, outFile) {
-  const brand = readBrand(brandFile);
+// Writes outFile: the launcher inFile with the brand (as readBrand returns it).
+export function brandExecutable(brand, inFile, outFile) {
   const iconFile = brand.icon ? readIcon(brand.icon) : null;
   const exe = readExecutable(inFile);
   const resources = ResEdit.NtExecutableResource.from(exe);
   setVersionInfo(resources.entries, brand, path.basename(outFile));
-  if (brand.productName) setProductName(resources.entries, brand.productName);
+  const strings = [];
+  if (brand.productName) strings.push([PRODUCT_NAME_STRING_ID, brand.productName]);
+  if (brand.mode) strings.push([MODE_STRING_ID, brand.mode]);
+  if (strings.length > 0) setStrings(resources.entries, strings);
   if (iconFile) setIcon(resources.entries, iconFile);
   if (brand.codePage) setCodePage(resources.entries, brand.codePage, inFile);
   resources.outputResource(exe);
@@ -242,34 +255,6 @@ function brandExecutable(brandFile, inFile, outFile) {
     fs.renameSync(temporary, outFile);
   } catch (error) {
     fs.rmSync(temporary, { force: true });
-    throw new BrandError(`cannot write ${outFile}: ${error.code || error.message}`);
+    throw new ToolError(`cannot write ${outFile}: ${error.code || error.message}`);
   }
 }
-
-async function main(argv) {
-  if (argv.length === 1 && (argv[0] === "--help" || argv[0] === "-h")) {
-    console.log(`${USAGE}\n\nBrand file keys (all optional): ${KEYS.join(", ")}.`);
-    return 0;
-  }
-  if (argv.length !== 3) {
-    console.error(USAGE);
-    return 64;
-  }
-  try {
-    ResEdit = await import("resedit");
-  } catch {
-    const folder = path.dirname(fileURLToPath(import.meta.url));
-    console.error(`veltrane-brand: the library resedit is missing: run "npm ci" in ${folder}`);
-    return 1;
-  }
-  try {
-    brandExecutable(...argv);
-    return 0;
-  } catch (error) {
-    const known = error instanceof BrandError;
-    console.error(`veltrane-brand: ${known ? "" : "internal error: "}${error.message}`);
-    return known ? 1 : 70;
-  }
-}
-
-process.exitCode = await main(process.argv.slice(2));
