@@ -5,6 +5,10 @@
 #            trivial VM stand-in from an empty config, against a bare starter
 #            that only calls CreateProcessA on the same program and waits;
 #            both medians with their interquartile range, and the ratio.
+#   modes:   both launchers' sizes, and the launch ratio against the bare
+#            starter of the classic launcher, the launcher branded for app
+#            mode and the console launcher, each with an empty config beside
+#            it and its default VM in the current folder.
 #   memory:  the launcher's peak working set, read by the VM stand-in from
 #            its parent, for an empty config, a 21 MB config of 200,000 real
 #            lines and a 200 MB config of blank lines.
@@ -20,29 +24,34 @@
 # and the wait), with a persistent wineserver, so Wine's own start-up of the
 # timer is not counted.
 #
-# Usage: scripts/benchmark.sh [--pairs N] [--runs N] [--launcher EXE] [--baseline EXE]
-#   --pairs N       pairs for the launch figure (default 30)
+# Usage: scripts/benchmark.sh [--pairs N] [--runs N] [--launcher EXE] [--console EXE]
+#                             [--baseline EXE]
+#   --pairs N       pairs for each launch figure (default 30)
 #   --runs N        pairs for each configuration phase figure (default 10)
 #   --launcher EXE  the launcher to measure (default build/windows/veltrane.exe)
+#   --console EXE   the console launcher (default build/windows/veltrane-console.exe)
 #   --baseline EXE  measure this one first, the same way, for a before/after
 # Build first: cmake --preset windows && cmake --build --preset windows
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
-  echo "usage: scripts/benchmark.sh [--pairs N] [--runs N] [--launcher EXE] [--baseline EXE]" >&2
+  echo "usage: scripts/benchmark.sh [--pairs N] [--runs N] [--launcher EXE] [--console EXE]" \
+    "[--baseline EXE]" >&2
   exit 64
 }
 
 pairs=30
 runs=10
 launcher=build/windows/veltrane.exe
+console=build/windows/veltrane-console.exe
 baseline=""
 while (($# > 0)); do
   case "$1" in
     --pairs) pairs="${2:-}" ;;
     --runs) runs="${2:-}" ;;
     --launcher) launcher="${2:-}" ;;
+    --console) console="${2:-}" ;;
     --baseline) baseline="${2:-}" ;;
     -h | --help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//' && exit 0 ;;
     *) usage ;;
@@ -53,7 +62,7 @@ done
 [[ "$pairs" =~ ^[1-9][0-9]*$ && "$runs" =~ ^[1-9][0-9]*$ ]] || usage
 
 helpers=build/windows/tests/bench
-for file in "$launcher" ${baseline:+"$baseline"} "$helpers"/{bench_timer,bare_starter,vm_stand_in}.exe; do
+for file in "$launcher" "$console" ${baseline:+"$baseline"} "$helpers"/{bench_timer,bare_starter,vm_stand_in}.exe; do
   if [[ ! -f "$file" ]]; then
     echo "benchmark: $file not found: cmake --preset windows && cmake --build --preset windows" >&2
     exit 1
@@ -168,6 +177,37 @@ measure() {
   done
 }
 
+# The launch time of the command line $2 against the bare starter, as one
+# row labelled $1: both medians and the ratio.
+launch_row() {
+  printf '%s\n"%s" "%s"\n' "$2" "$(win "$files/bare_starter.exe")" "$(win "$files/javaw.exe")" \
+    >"$files/job"
+  run_pairs "$pairs" 0
+  local launch bare
+  read -r launch _ < <(quartiles 1 "$files/pairs")
+  read -r bare _ < <(quartiles 2 "$files/pairs")
+  printf '  %-8s %s  bare starter %s  ratio %s\n' "$1" "$(ms "$launch")" "$(ms "$bare")" \
+    "$(awk -v a="$launch" -v b="$bare" 'BEGIN {printf "%.3fx", a / b}')"
+}
+
+# Both launchers' sizes and the launch of each mode. The app-mode launcher is
+# the launcher branded so; each reads the empty config beside it.
+measure_modes() {
+  echo
+  echo "== modes: $(stat -c %s "$files/after.exe") bytes veltrane.exe," \
+    "$(stat -c %s "$console") bytes veltrane-console.exe (budget 65536 each) =="
+  printf '{"mode": "app"}\n' >"$files/app.json"
+  scripts/brand.sh "$files/app.json" "$files/after.exe" "$files/app.exe" >/dev/null
+  cp "$console" "$files/console.exe"
+  cp "$helpers/vm_stand_in.exe" "$files/java.exe"  # the console launcher's default VM
+  : >"$files/app.config"
+  : >"$files/console.config"
+  echo "launch, median of $pairs interleaved pairs against the bare starter:"
+  launch_row classic "\"$(win "$files/after.exe")\" $(win "$files/empty.config")"
+  launch_row app "\"$(win "$files/app.exe")\""
+  launch_row console "\"$(win "$files/console.exe")\""
+}
+
 # Times the two command lines of $files/job in $1 interleaved pairs into
 # $files/pairs; every run must end with status $2.
 run_pairs() {
@@ -200,3 +240,4 @@ if [[ -n "$baseline" ]]; then
 fi
 cp "$launcher" "$files/after.exe"
 measure "$([[ -n "$baseline" ]] && echo after || echo launcher)" after.exe "$launcher"
+measure_modes
