@@ -16,6 +16,10 @@ ReportValues reportValues(std::string_view applicationName,
           commandLine};
 }
 
+ReportLengths droppedLengths(const WrapperConfiguration& /*configuration*/) {
+  return ReportLengths{};
+}
+
 std::string formatReport(const ReportValues& values, std::string_view errorText) {
   std::string report = "Couldn't start ";
   report += values[0];

@@ -54,6 +54,10 @@ bool FakePlatform::isLeadByte(unsigned char byte) {
   return leadBytes.count(byte) != 0;
 }
 
+bool FakePlatform::ansiCodePageIsUtf8() {
+  return utf8CodePage;
+}
+
 bool FakePlatform::getEnvironmentVariable(const std::string& name, std::string* value) {
   auto found = environment_.find(lowerCase(name));
   if (found == environment_.end()) {

@@ -51,6 +51,7 @@ class FakePlatform : public Platform {
   std::map<std::string, SystemError> startErrors;
   std::map<std::string, std::uint32_t> exitCodes;  // default 0
   std::set<unsigned char> leadBytes;
+  bool utf8CodePage = false;  // what ansiCodePageIsUtf8 returns
 
   // Records.
   std::vector<std::string> attributeQueries;
@@ -62,6 +63,7 @@ class FakePlatform : public Platform {
 
   char* commandLine() override;
   bool isLeadByte(unsigned char byte) override;
+  bool ansiCodePageIsUtf8() override;
   bool getEnvironmentVariable(const std::string& name, std::string* value) override;
   bool setEnvironmentVariable(const std::string& name, const std::string& value) override;
   bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
