@@ -72,11 +72,18 @@ void WrapperConfiguration::readConfigFile(char* argumentTail) {
     configFileError_ = error;
     return;  // a missing file leaves the defaults in place
   }
-  // A read error stops the reading: the lines completed before it count, the
-  // line it cut short does too, as text mode hands it over. A broken pipe is
-  // how a pipe's writer says it is done: the end of the file.
-  reader.finish();
-  configFileError_ = error == kErrorBrokenPipe ? 0 : error;
+  // A broken pipe is how a pipe's writer says it is done: the end of the
+  // file, whose last line needs no line feed. Any other read error stops the
+  // reading: the lines completed before it count, and the line it cut short
+  // is dropped, as the runtime's line reading returns nothing for it (half
+  // an argument is no argument).
+  if (error == kErrorBrokenPipe) {
+    error = 0;
+  }
+  if (error == 0) {
+    reader.finish();
+  }
+  configFileError_ = error;
 }
 
 void WrapperConfiguration::applyConfigLine(std::string_view line) {

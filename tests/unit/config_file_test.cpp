@@ -116,15 +116,17 @@ TEST(ReadConfigFile, AReadErrorKeepsWhatWasReadAndABrokenPipeIsTheEnd) {
   struct Case {
     SystemError error;
     SystemError configFileError;
+    const char* jvmCommand;
   };
-  // The line the error cuts short is applied as far as it was read.
-  for (const Case& c : {Case{kErrorBrokenPipe, 0u}, Case{59, 59u}}) {
+  // The line a broken pipe ends is applied as far as it was written; the
+  // line a read error cuts short is dropped.
+  for (const Case& c : {Case{kErrorBrokenPipe, 0u, "C:\\j\\"}, Case{59, 59u, "javaw.exe"}}) {
     FakePlatform platform;
     platform.readErrors["C:\\apps\\tool.config"] = {middleOfTheLastLine, c.error};
     auto config = configureFromText(platform, text);
     EXPECT_EQ(config->mainClass(), "a.Main");
     EXPECT_EQ(config->appParams(), "x");
-    EXPECT_EQ(config->jvmCommand(), "C:\\j\\");
+    EXPECT_EQ(config->jvmCommand(), c.jvmCommand);
     EXPECT_EQ(config->configFileError(), c.configFileError);
   }
 }
