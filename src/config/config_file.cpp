@@ -55,7 +55,9 @@ std::string WrapperConfiguration::configFilePathFrom(char* argumentTail) {
 class WrapperConfiguration::LineApplier : public LineSink {
  public:
   explicit LineApplier(WrapperConfiguration& configuration) : configuration_(configuration) {}
-  void line(std::string_view text) override { configuration_.applyConfigLine(text); }
+  void line(std::string_view text, size_t dropped) override {
+    configuration_.applyConfigLine(text, dropped);
+  }
 
  private:
   WrapperConfiguration& configuration_;
@@ -86,7 +88,7 @@ void WrapperConfiguration::readConfigFile(char* argumentTail) {
   configFileError_ = error;
 }
 
-void WrapperConfiguration::applyConfigLine(std::string_view line) {
+void WrapperConfiguration::applyConfigLine(std::string_view line, size_t dropped) {
   if (observer_ != nullptr) {
     observer_->lineRead(line);
   }
@@ -94,7 +96,13 @@ void WrapperConfiguration::applyConfigLine(std::string_view line) {
   if (comment == 0) {
     return;
   }
-  applyLine(trimWhitespace(line.substr(0, comment)));
+  if (dropped > 0) {
+    // The line goes on after what was kept: blanks at the end of the kept
+    // part are inside the value, not at its end.
+    const size_t end = line.find_last_not_of(" \t\r\n");
+    dropped += line.size() - (end == std::string_view::npos ? 0 : end + 1);
+  }
+  applyLine(trimWhitespace(line.substr(0, comment)), dropped);
 }
 
 }  // namespace veltrane

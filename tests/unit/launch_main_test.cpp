@@ -74,6 +74,8 @@ TEST_F(LaunchMain, EachFailureNamesItsCause) {
       {"jvm C:\\java\\fails.exe\nvmparam -Dbig=" + std::string(33000, 'x'),
        "Error Message: Arg list too long"},
       {"addsyspath " + std::string(300, 'p'), "Error Message: Result too large"},
+      {"jvm C:\\java\\fails.exe\nparam " + std::string(kMaxKeptText + 1, 'x'),
+       "Error Message: Arg list too long"},
   };
   for (const Case& c : cases) {
     platform = FakePlatform();
@@ -117,6 +119,18 @@ TEST_F(LaunchMain, ALongReportIsShortenedForTheScreenAndTheChildGetsEverything) 
   EXPECT_LE(shown.size(), kMaxShortenedReport);
   EXPECT_NE(shown.find(" characters]...aaa"), std::string::npos);
   EXPECT_EQ(errorLine(), "Error Message: No error");
+
+  // A value too long to keep shows its start and counts every character.
+  platform = FakePlatform();
+  platform.setCommandLine("C:\\apps\\tool.exe");
+  configure("jvm C:\\java\\javaw.exe\nparam " + std::string(3 * kMaxKeptText, 'a') + "\r\n");
+  platform.addFile("C:\\java\\javaw.exe");
+  run();
+  EXPECT_TRUE(platform.starts.empty());
+  EXPECT_NE(platform.messages.at(0).text.find("    " + std::string(64, 'a') +
+                                              "...[3,145,664 characters]...\"."),
+            std::string::npos);
+  EXPECT_EQ(errorLine(), "Error Message: Arg list too long");
 }
 
 TEST(PathInstall, AnOverlongPathKeepsTheConfiguredDirectoriesInFront) {

@@ -42,6 +42,7 @@ TEST(ShortenedValue, KeepsTheStartAndTheEndAndCountsWhatIsLeftOut) {
     size_t maxLength;
     std::string shortened;
     bool utf8 = false;
+    size_t dropped = 0;  // characters counted behind the value, never kept
   };
   const Case cases[] = {
       {"abc", 3, "abc"},
@@ -69,10 +70,13 @@ TEST(ShortenedValue, KeepsTheStartAndTheEndAndCountsWhatIsLeftOut) {
       {words, 1000, words.substr(0, 488) + "...[1,624 characters]..." + words.substr(2112)},
       // The head stops in the first long run, the tail in the last one.
       {twoRuns, 1000, twoRuns.substr(0, 64) + "...[3,550 characters]..." + twoRuns.substr(3614)},
+      // Of a value kept in part, the start shows and the rest is counted.
+      {std::string(100, 'x'), 40, std::string(16, 'x') + "...[1,084 characters]...", false, 1000},
   };
   for (const Case& c : cases) {
     platform.utf8CodePage = c.utf8;
-    EXPECT_EQ(shortenedValue(platform, c.value, c.maxLength), c.shortened) << c.maxLength;
+    EXPECT_EQ(shortenedValue(platform, c.value, c.maxLength, c.dropped), c.shortened)
+        << c.maxLength;
   }
 }
 
