@@ -31,7 +31,9 @@ class FakePlatform : public Platform {
   // Set-up. Paths are compared as exact texts.
   void setCommandLine(const std::string& text);
   void addFile(const std::string& path, const std::string& contents = "");
-  void addDirectory(const std::string& path);
+  // A folder, with the attribute bits its listing and queries give (a
+  // read-only or hidden folder has more bits than the directory one).
+  void addDirectory(const std::string& path, std::uint32_t attributes = kAttributeDirectory);
   void setEnvironment(const std::string& name, const std::string& value);
   void unsetEnvironment(const std::string& name);
   // What FindFirstFileA/FindNextFileA yield for a pattern, in order; an
@@ -78,7 +80,7 @@ class FakePlatform : public Platform {
  private:
   std::vector<char> commandLine_ = {'\0'};
   std::map<std::string, std::string> files_;
-  std::set<std::string> directories_;
+  std::map<std::string, std::uint32_t> directories_;  // with their attributes
   std::map<std::string, std::string> environment_;  // names in lower case
 };
 

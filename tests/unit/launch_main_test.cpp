@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/error_numbers.h"
+#include "launcher/memory_exhaustion.h"
 #include "launcher/path_install.h"
 #include "launcher/report_shortening.h"
 #include "support/fake_platform.h"
@@ -133,6 +134,16 @@ TEST_F(LaunchMain, ALongReportIsShortenedForTheScreenAndTheChildGetsEverything) 
   EXPECT_EQ(errorLine(), "Error Message: Arg list too long");
 }
 
+TEST_F(LaunchMain, ExhaustedMemoryShowsTheReportAndEndsWithOne) {
+  EXPECT_FALSE(reportMemoryExhaustion());  // not prepared: the caller aborts
+  prepareForMemoryExhaustion(platform);
+  EXPECT_TRUE(reportMemoryExhaustion());
+  EXPECT_EQ(platform.messages.at(0).text,
+            "Couldn't start Veltrane using \"    \".\nConfigfile: \n"
+            "commandline: C:\\apps\\tool.exe\nError Message: Not enough space");
+  EXPECT_EQ(platform.exitStatus, 1);
+}
+
 TEST(PathInstall, AnOverlongPathKeepsTheConfiguredDirectoriesInFront) {
   const std::string configured = ";C:\\native;C:\\more";
   const std::string inherited = "C:\\" + std::string(kMaxEnvironmentValue, 'i') + ";C:\\end";
@@ -144,6 +155,8 @@ TEST(PathInstall, AnOverlongPathKeepsTheConfiguredDirectoriesInFront) {
   // A ";" right after the longest value that fits is one character too far.
   EXPECT_EQ(pathValueThatFits("a;" + exact.substr(1) + ";y"), "a");
   EXPECT_EQ(pathValueThatFits(exact + "x"), "");  // not even one element fits
+  EXPECT_EQ(pathValueThatFits(std::string(32766, 'v')).size(), 32766u);  // the system's limit
+  EXPECT_EQ(pathValueThatFits(std::string(32767, 'v') + ";w"), "");
 
   FakePlatform platform;
   installPathAssignment(platform, "path=" + configured + ";" + inherited);
