@@ -6,6 +6,7 @@
 #include <functional>
 #include <utility>
 
+#include "check/report_formats.h"
 #include "launcher/launch_main.h"
 #include "support/fake_platform.h"
 
@@ -30,6 +31,8 @@ void furnish(FakePlatform& platform) {
   platform.addDirectory("C:\\apps\\empty\\");
   platform.addFile("C:\\apps\\lib\\a.jar");
   platform.listings["C:\\apps\\lib\\*.jar"] = {"a.jar"};
+  platform.addDirectory("C:\\native\\" + std::string(240, 'n'));
+  platform.addDirectory("C:\\" + std::string(300, 'p'));
 }
 
 CheckReport check(FakePlatform& platform, const std::string& target, CodePage codePage,
@@ -46,9 +49,16 @@ Found found(const CheckReport& report) {
   return codes;
 }
 
+// Everything the checker can write of a report, and its exit status.
+std::string allShown(const CheckReport& report) {
+  return gccReport(report) + textReport(report) + "exit status " +
+         std::to_string(exitStatusOf(report)) + "\n";
+}
+
 struct Row {
   std::string config;
   Found expected;
+  std::vector<std::string> shows = {};  // pieces of what allShown gives
   CodePage codePage = CodePage::kAnsi;
   std::function<void(FakePlatform&)> setUp = nullptr;
 };
@@ -72,20 +82,23 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
       {"\xff\xfej\0v\0m\0"s, {{"encoding", 1}, {"jvm-not-found", 0}, {"no-mainclass", 0}}},
       {"j\0v\0m\0 \0x\0"s, {{"encoding", 1}, {"jvm-not-found", 0}, {"no-mainclass", 0}}},
       {kGood + "param Jos\xc3\xa9\n", {{"encoding", 3}}},
-      {kGood + "param Jos\xc3\xa9\n", {}, CodePage::kUtf8},
+      {kGood + "param Jos\xc3\xa9\n", {}, {}, CodePage::kUtf8},
       {kGood + "param Jos\xe9\n", {}},
-      {kGood + "param Jos\xe9\n", {{"encoding", 3}}, CodePage::kUtf8},
+      {kGood + "param Jos\xe9\n", {{"encoding", 3}}, {}, CodePage::kUtf8},
       {kGood + "param a\x1amainclass b.C\n", {{"after-end-of-file", 3}}},
       {kGood + "param a\0b\n"s, {{"nul-byte", 3}}},
       {kGood + "Mainclass a.B\nclasspath x\n", {{"unknown-key", 3}, {"unknown-key", 4}}},
       {kGood + "parameter x\njvmpath C:\\java\\bin\\javaw.exe\n",
        {{"prefix-key", 3}, {"prefix-key", 4}, {"replaced", 4}}},
-      {kGood + "vmparam\t-Xmx1g\n", {{"tab-separator", 3}}},
+      {kGood + "vmparam\t-Xmx1g\n", {{"tab-separator", 3}}, {":3:8: error: a tab", "status 2"}},
+      {"jvm\tC:\\java\\bin\\javaw.exe\nmainclass\ta.Main\n",
+       {{"tab-separator", 1}, {"tab-separator", 2}, {"jvm-not-found", 1}, {"relative-path", 1}},
+       {":1:4: error: a tab", ":2:10: error: a tab"}},
+      {kGood + "param\t-v\n", {{"tab-separator", 3}}, {":3:6: warning: a tab", "status 1"}},
       {kGood + "param\n", {{"no-value", 3}}},
       {kGood + "param a#b\nparam c # note\n", {{"comment-in-value", 3}}},
       {kGood + "mainclass b.C\n", {{"replaced", 3}}},
-      {"jvm \"C:\\java\\bin\\javaw.exe\"\nmainclass a.Main\n",
-       {{"quoted-jvm", 1}, {"jvm-not-found", 1}}},
+      {"jvm \"C:\\java\\bin\\javaw.exe\"\nmainclass a.Main\n", {{"quoted-jvm", 1}}},
       {"jvm C:\\nowhere\\javaw.exe\nmainclass a.Main\n", {{"jvm-not-found", 1}}},
       {"jvm C:\\java\\bin\\notes.exe\nmainclass a.Main\n", {{"jvm-not-a-program", 1}}},
       {"mainclass a.Main\naddsyspath C:\\" + std::string(300, 'p') + "\n",
@@ -98,14 +111,27 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        {{"addpath-missing", 3}}},
       {kGood + "addpath lib\naddjars C:\\apps\\lib\n",
        {{"relative-path", 3}, {"addpath-missing", 3}}},
-      {"jvm C:\\java\\bin\\javaw.exe\n", {{"no-mainclass", 0}}},
+      {"jvm C:\\java\\bin\\javaw.exe\n",
+       {{"no-mainclass", 0}},
+       {"hint: add a line such as \"mainclass com.example.Main\"\n"}},
+      // Behind -jar or -m, the VM hands the class path to the app as arguments.
+      {kGood + "vmparam -Xmx1g\nvmparam -jar app.jar\naddjars C:\\apps\\lib\n",
+       {{"jar-with-class-path", 4}},
+       {"status 2"}},
+      {"jvm C:\\java\\bin\\javaw.exe\nvmparam -m app/a.Main\naddpath C:\\apps\\classes\n",
+       {{"jar-with-class-path", 2}}},
+      {kGood + "addsyspath C:\\apps\\classes;C:\\gone\naddsyspath C:\\apps\\classes\n",
+       {{"addsyspath-missing", 3}},
+       {"\"C:\\gone\" does not exist"}},
       {kGood + "mainclass com/example/Main.class\n", {{"replaced", 3}, {"mainclass-file-name", 3}}},
       {kGood,
        {{"jvm-not-startable", 1}},
+       {},
        CodePage::kAnsi,
        [](FakePlatform& p) { p.attributeErrors["C:\\java\\bin\\javaw.exe"] = kErrorAccessDenied; }},
       {kGood,
        {{"config-unreadable", 0}, {"jvm-not-found", 0}, {"no-mainclass", 0}},
+       {},
        CodePage::kAnsi,
        [](FakePlatform& p) {
          p.readErrors[kConfig] = {0, kErrorAccessDenied};  // opened, then unreadable
@@ -120,7 +146,12 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
     }
     Found expected = row.expected;
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(found(check(platform, kConfig, row.codePage)), expected) << row.config;
+    const CheckReport report = check(platform, kConfig, row.codePage);
+    EXPECT_EQ(found(report), expected) << row.config.substr(0, 120);
+    const std::string shown = allShown(report);
+    for (const std::string& piece : row.shows) {
+      EXPECT_NE(shown.find(piece), std::string::npos) << piece << " in\n" << shown.substr(0, 3000);
+    }
   }
 }
 
@@ -130,6 +161,13 @@ TEST(CheckTarget, WhatNoLineTellsIsReportedToo) {
   // A missing file: the launcher would run on its defaults.
   EXPECT_EQ(found(check(platform, "C:\\apps\\missing.config", CodePage::kAnsi)),
             (Found{{"config-unreadable", 0}, {"jvm-not-found", 0}, {"no-mainclass", 0}}));
+  // A launcher named in capitals reads ".config" in the current directory.
+  const CheckReport capitals = check(platform, "C:\\apps\\ACMEDRAW.EXE", CodePage::kAnsi);
+  ASSERT_EQ(found(capitals).at(0), (std::pair<std::string, size_t>{"config-unreadable", 0}));
+  EXPECT_NE(capitals.problems[0].hint.find("\".exe\" in lower case only, so it reads \".config\" "
+                                           "in the current directory: rename it"),
+            std::string::npos)
+      << capitals.problems[0].hint;
   // A launcher that is no program: its code page cannot be read.
   platform.addFile("C:\\apps\\tool.exe", "not a program");
   platform.addFile(kConfig, kGood);
