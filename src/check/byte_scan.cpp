@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "check/utf8_rules.h"
+
 namespace veltrane::check {
 
 namespace {
@@ -64,17 +66,11 @@ void ByteScan::takeUtf8(unsigned char byte) {
     return;
   }
   current_.firstNonAscii = current_.firstNonAscii == 0 ? column_ : current_.firstNonAscii;
-  if (byte >= 0xC2 && byte <= 0xDF) {
-    pending_ = 1;
-  } else if (byte >= 0xE0 && byte <= 0xEF) {
-    pending_ = 2;
-    low_ = byte == 0xE0 ? 0xA0 : 0x80;   // no overlong form
-    high_ = byte == 0xED ? 0x9F : 0xBF;  // no surrogate
-  } else if (byte >= 0xF0 && byte <= 0xF4) {
-    pending_ = 3;
-    low_ = byte == 0xF0 ? 0x90 : 0x80;
-    high_ = byte == 0xF4 ? 0x8F : 0xBF;  // nothing past U+10FFFF
-  } else if (current_.firstInvalid == 0) {
+  const Utf8Lead lead = utf8Lead(byte);
+  pending_ = lead.continuations;
+  low_ = lead.low;
+  high_ = lead.high;
+  if (pending_ == 0 && current_.firstInvalid == 0) {
     current_.firstInvalid = column_;
   }
 }

@@ -48,6 +48,23 @@ TEST(JsonWriter, EscapesQuotesControlsAndBytesThatAreNotUtf8) {
   json.endObject();
   EXPECT_EQ(json.text(),
             "{\"a\":\"q\\\"b\\\\\\u0009\\u0001\xc3\xa9\\u00e9\",\"b\":[-1,null,false]}");
+  // Only what UTF-8 allows is copied; every other byte is a Latin-1 escape.
+  const std::pair<std::string, std::string> strings[] = {
+      {"\xc3\xa9", "\xc3\xa9"},                              // a valid sequence at the end
+      {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},              // U+1F600
+      {"\xe0\x80\x80", "\\u00e0\\u0080\\u0080"},             // overlong
+      {"\xed\xa0\x80", "\\u00ed\\u00a0\\u0080"},             // a surrogate
+      {"\xf4\x90\x80\x80", "\\u00f4\\u0090\\u0080\\u0080"},  // past U+10FFFF
+      {"\xc0\xaf\xc1\xbf", "\\u00c0\\u00af\\u00c1\\u00bf"},  // C0 and C1 leads
+      {"\xf5\x80\x80\x80", "\\u00f5\\u0080\\u0080\\u0080"},
+      {"\xe2\x82", "\\u00e2\\u0082"},  // cut short
+      {"\x7f", "\\u007f"},
+  };
+  for (const auto& [bytes, escaped] : strings) {
+    JsonWriter one;
+    one.string(bytes);
+    EXPECT_EQ(one.text(), "\"" + escaped + "\"") << escaped;
+  }
 }
 
 TEST(GccReport, OneLinePerProblemWithFileLineColumnSeverityAndCode) {

@@ -85,6 +85,13 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
       {kGood + "param Jos\xc3\xa9\n", {}, {}, CodePage::kUtf8},
       {kGood + "param Jos\xe9\n", {}},
       {kGood + "param Jos\xe9\n", {{"encoding", 3}}, {}, CodePage::kUtf8},
+      {"\xff\xfejvm x\n", {{"encoding", 1}, {"jvm-not-found", 0}, {"no-mainclass", 0}}},
+      // Overlong, surrogate, past U+10FFFF, C0 and C1 leads.
+      {kGood + "param \xe0\x80\x80\nparam \xed\xa0\x80\nparam \xf4\x90\x80\x80\n"
+               "param \xc0\xaf\nparam \xc1\xbf\n",
+       {{"encoding", 3}, {"encoding", 4}, {"encoding", 5}, {"encoding", 6}, {"encoding", 7}},
+       {":3:8: error", ":4:8: error", ":5:8: error", ":6:7: error", ":7:7: error"},
+       CodePage::kUtf8},
       {kGood + "param a\x1amainclass b.C\n", {{"after-end-of-file", 3}}},
       {kGood + "param a\0b\n"s, {{"nul-byte", 3}}},
       {kGood + "Mainclass a.B\nclasspath x\n", {{"unknown-key", 3}, {"unknown-key", 4}}},
