@@ -33,7 +33,7 @@ void ByteScan::take(unsigned char byte) {
     return;
   }
   ++column_;
-  current_.line = lines_.size() + 1;
+  current_.line = lineCount_ + 1;
   // The launcher skips a UTF-8 mark at the start: it is no text of the line.
   inByteOrderMark_ = inByteOrderMark_ && offset < 3 && byte == kByteOrderMark[offset];
   if (byte == kEndOfFile) {
@@ -82,11 +82,12 @@ void ByteScan::endLine() {
   pending_ = 0;
   low_ = 0x80;
   high_ = 0xBF;
+  // Only a line with something to say is kept: the file may have any
+  // number of lines.
   if (current_.firstNonAscii != 0 || current_.firstNul != 0) {
     lines_.push_back(current_);
-  } else {
-    lines_.push_back({lines_.size() + 1, 0, 0, 0});
   }
+  ++lineCount_;
   current_ = LineBytes();
   column_ = 0;
 }
