@@ -24,7 +24,9 @@ const std::string kGood = "jvm C:\\java\\bin\\javaw.exe\nmainclass a.Main\n";
 // A Windows machine with a VM, a jar folder, an empty folder and a class folder.
 void furnish(FakePlatform& platform) {
   platform.setEnvironment("PATH", "C:\\Windows");
-  platform.addFile("C:\\java\\bin\\javaw.exe", "MZ");
+  // A program of more than one read piece.
+  platform.addFile("C:\\java\\bin\\javaw.exe", "MZ" + std::string(1000, '\x90'));
+  platform.addFile("C:\\java\\bin\\run.cmd", "@java %*");
   platform.addFile("C:\\java\\bin\\notes.exe", "text");
   platform.addDirectory("C:\\apps\\classes");
   platform.addDirectory("C:\\apps\\lib\\");
@@ -94,7 +96,9 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        CodePage::kUtf8},
       {kGood + "param a\x1amainclass b.C\n", {{"after-end-of-file", 3}}},
       {kGood + "param a\0b\n"s, {{"nul-byte", 3}}},
-      {kGood + "Mainclass a.B\nclasspath x\n", {{"unknown-key", 3}, {"unknown-key", 4}}},
+      {kGood + "Mainclass a.B\n  classpath x\n",
+       {{"unknown-key", 3}, {"unknown-key", 4}},
+       {":3:1: warning", ":4:3: warning"}},
       {kGood + "parameter x\njvmpath C:\\java\\bin\\javaw.exe\n",
        {{"prefix-key", 3}, {"prefix-key", 4}, {"replaced", 4}}},
       {kGood + "vmparam\t-Xmx1g\n", {{"tab-separator", 3}}, {":3:8: error: a tab", "status 2"}},
@@ -103,11 +107,12 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        {":1:4: error: a tab", ":2:10: error: a tab"}},
       {kGood + "param\t-v\n", {{"tab-separator", 3}}, {":3:6: warning: a tab", "status 1"}},
       {kGood + "param\n", {{"no-value", 3}}},
-      {kGood + "param a#b\nparam c # note\n", {{"comment-in-value", 3}}},
+      {kGood + "param a#b\nparam c # note\nparam d\t# note\n", {{"comment-in-value", 3}}},
       {kGood + "mainclass b.C\n", {{"replaced", 3}}},
       {"jvm \"C:\\java\\bin\\javaw.exe\"\nmainclass a.Main\n", {{"quoted-jvm", 1}}},
       {"jvm C:\\nowhere\\javaw.exe\nmainclass a.Main\n", {{"jvm-not-found", 1}}},
       {"jvm C:\\java\\bin\\notes.exe\nmainclass a.Main\n", {{"jvm-not-a-program", 1}}},
+      {"jvm C:\\java\\bin\\run.cmd\nmainclass a.Main\n", {}},  // no program image needed
       {"mainclass a.Main\naddsyspath C:\\" + std::string(300, 'p') + "\n",
        {{"path-element-too-long", 2}}},
       {kGood + manyNative, {{"path-truncated", 0}}},
@@ -131,6 +136,23 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        {{"addsyspath-missing", 3}},
        {"\"C:\\gone\" does not exist"}},
       {kGood + "mainclass com/example/Main.class\n", {{"replaced", 3}, {"mainclass-file-name", 3}}},
+      {"jvm C:\\java\\bin\\javaw.exe\nmainclass Main.class\n", {{"mainclass-file-name", 2}}},
+      {kGood + "addsyspath lib;bin\n",
+       {{"relative-path", 3}, {"addsyspath-missing", 3}, {"addsyspath-missing", 3}}},
+      {kGood + "addpath C:\\apps\\classes;\n", {}},
+      // The first PATH element of 258 characters ends the search.
+      {"mainclass a.Main\naddsyspath C:\\" + std::string(255, 'q') + "\naddsyspath C:\\" +
+           std::string(300, 'p') + "\n",
+       {{"path-element-too-long", 2}, {"addsyspath-missing", 2}}},
+      {kGood + "vmparam -D=" + std::string(32730, 'x') + "\n", {}, {"(32766 of 32766"}},
+      {kGood + "vmparam -D=" + std::string(32731, 'x') + "\n", {{"command-line-too-long", 0}}},
+      {kGood + "param x\n",
+       {{"config-unreadable", 2}},
+       {"reading stopped after line 2: "},
+       CodePage::kAnsi,
+       [](FakePlatform& p) {
+         p.readErrors[kConfig] = {kGood.size(), kErrorAccessDenied};
+       }},
       {kGood,
        {{"jvm-not-startable", 1}},
        {},
