@@ -48,6 +48,10 @@ std::string_view nearKey(std::string_view word) {
   std::string_view best;
   size_t bestDistance = 3;
   for (const std::string_view key : kConfigurationKeys) {
+    // The lengths alone tell a long word is no near key: no need to measure.
+    if (std::max(word.size(), key.size()) - std::min(word.size(), key.size()) >= bestDistance) {
+      continue;
+    }
     const size_t distance = editDistance(lowerCase(word), key);
     if (distance < bestDistance) {
       best = key;
