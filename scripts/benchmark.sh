@@ -11,7 +11,11 @@
 #            it and its default VM in the current folder.
 #   memory:  the launcher's peak working set, read by the VM stand-in from
 #            its parent, for an empty config, a 21 MB config of 200,000 real
-#            lines and a 200 MB config of blank lines.
+#            lines and a 200 MB config of blank lines; and, sampled by the
+#            timer while the launcher runs (no VM can start: both end in the
+#            "Arg list too long" report), for a 100 MB "param" line and an
+#            81 KB config of 3,000 identical "addjars" lines naming one
+#            folder of 1,000 jars.
 #   config:  the configuration phase for 5,000 and 20,000 jars: the
 #            launcher's run time with an "addjars" folder of that many jars
 #            minus its run time with one "param" line as long as their class
@@ -121,6 +125,11 @@ prepare() {
     print "param " long
   }' >"$files/real.config"
   head -c 200000000 /dev/zero | tr '\0' '\n' >"$files/blank.config"
+  { printf 'param '; head -c 100000000 /dev/zero | tr '\0' x; echo; } >"$files/param100m.config"
+  mkdir -p "$files/jars1000"
+  (cd "$files/jars1000" && for ((i = 1; i <= 1000; i++)); do : >"library-$i.jar"; done)
+  for ((i = 0; i < 3000; i++)); do echo "addjars $(win "$files/jars1000")"; done \
+    >"$files/addjars3000.config"
   local missing count folder length
   missing=$(win "$files/missing/javaw.exe")
   for count in 5000 20000; do
@@ -154,13 +163,16 @@ measure() {
 
   # A peak is a maximum, not a time: one run of each is enough.
   echo "peak memory of the launcher:"
-  local config peak empty=""
+  local config peak status empty=""
   for config in "empty:empty config" "real:21 MB config of 200,000 lines" \
-    "blank:200 MB config of blank lines"; do
-    run_once "$exe" "${config%%:*}" 0
+    "blank:200 MB config of blank lines" "param100m:100 MB param line (report)" \
+    "addjars3000:3,000 addjars lines x 1,000 jars (report)"; do
+    status=0
+    [[ "$config" == *"(report)" ]] && status=1
+    run_once "$exe" "${config%%:*}" "$status"
     read -r peak _ < <(quartiles 3 "$files/runs")
     empty=${empty:-$peak}
-    printf '  %-34s %s  (%+.1f MB)\n' "${config#*:}" "$(mb "$peak")" \
+    printf '  %-48s %s  (%+.1f MB)\n' "${config#*:}" "$(mb "$peak")" \
       "$(awk -v d=$((peak - empty)) 'BEGIN {print d / 1048576}')"
   done
 
