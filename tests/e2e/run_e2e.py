@@ -235,6 +235,23 @@ def expect_shortened(shown, whole, what):
     expect_equal(mark.group(1), "{:,}".format(omitted), what + ": characters left out")
 
 
+def expect_shortened_in_characters(shown, whole, what):
+    """The shown text is the whole one with runs of whole characters left out,
+    each mark counting exactly the characters it stands for."""
+    pieces = re.split(r"\.\.\.\[([0-9,]+) characters\]\.\.\.", shown)
+    expect(len(pieces) > 1, what + " shortened", shown)
+    expect("\ufffd" not in shown, what + ": no character cut in two", shown)
+    position = 0
+    for index, piece in enumerate(pieces):
+        if index % 2 == 1:
+            position += int(piece.replace(",", ""))
+            continue
+        expect_equal(whole[position:position + len(piece)], piece,
+                     "%s: the text around mark %d" % (what, index // 2))
+        position += len(piece)
+    expect_equal(position, len(whole), what + ": characters counted up to its end")
+
+
 def report_of(vm_line, config, command_line, error, name="Veltrane"):
     return ('Couldn\'t start %s using "%s".\nConfigfile: %s\ncommandline: %s\n'
             "Error Message: %s" % (name, vm_line, config, command_line, error))
@@ -705,6 +722,30 @@ def utf8_launcher_report_shows_greek_and_chinese_letters(c):
     expect_equal((exit_code, report), (1, report_of(vm_line, c.win(UTF8_FOLDER + "/tool.config"),
                                                     command[:-1], "No error")),
                  "exit code and report, read wide")
+
+
+@case
+def utf8_launcher_report_shortens_between_characters(c):
+    launcher = c.run.utf8_launcher()
+    root = UTF8_FOLDER + "/"
+    c.copy(launcher, root + "tool.exe")
+    vm = c.probe(root + "java/bin/javaw.exe", status=3)
+    jars = [root + "lib/\u4e2d\u6587\u4e2d\u6587\u4e2d\u6587%03d.jar" % n for n in range(400)]
+    for jar in jars:
+        c.write(jar, b"")
+    param = "\u53c2\u6570" * 700
+    config = ["jvm " + vm, "addjars " + c.win(root + "lib"), "mainclass Main", "param " + param]
+    c.write(root + "tool.config", "\r\n".join(config).encode("utf-8"))
+    command = '"%s"' % c.win(root + "tool.exe")
+    exit_code, report = c.launch(command, app=root + "tool.exe", cwd=UTF8_FOLDER, utf8=True)
+    expect(exit_code == 1 and report is not None, "exit code 1 and a report", exit_code)
+    classpath = ";".join(c.win(jar) for jar in jars)
+    whole = report_of('%s  -classpath "%s" Main %s' % (vm, classpath, param),
+                      c.win(root + "tool.config"), command[:-1], "No error")
+    expect(len(report) <= 1600, "a report of at most 1,600 characters", len(report))
+    expect_equal(report.split("\n")[1:], whole.split("\n")[1:], "report's other lines")
+    expect_shortened_in_characters(report.split("\n")[0], whole.split("\n")[0],
+                                   "report's first line, read wide")
 
 
 # --- veltrane-check ------------------------------------------------------------
