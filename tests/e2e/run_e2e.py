@@ -17,6 +17,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import resource
 import time
 import zipfile
 import zlib
@@ -26,6 +27,10 @@ SYSTEM_PATH = r"C:\windows\system32;C:\windows"
 LIMIT = 32766  # longest environment value and command line Windows accepts
 REPORT_LIMIT = 2047  # longest report the box is given
 SCREEN = (1024, 768)  # the Xvfb screen
+# A cap on committed memory that Wine and a launcher of a few MB live with,
+# and a launcher that held a 100 MB line in memory does not (it ended with
+# status 3 and no window).
+MEMORY_CAP = 256 << 20
 REPOSITORY = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll",
                "gdi32.dll", "ntdll.dll", "ucrtbase.dll"}
@@ -80,12 +85,20 @@ class Wine:
     def run_server(self, option):
         subprocess.run([self.server, option], env=self.env, check=True)
 
-    def spawn(self, log, *command):
+    def spawn(self, log, *command, memory_cap=None):
+        """Starts a Windows program; memory_cap limits the memory it (and every
+        process it starts) may commit, in bytes."""
+        # Wine reserves its address space up front, so a cap on the address
+        # space stops Wine itself, not the heap; the data limit counts what a
+        # process commits, as a Windows commit limit would.
+        def cap():
+            resource.setrlimit(resource.RLIMIT_DATA, (memory_cap, memory_cap))
         # Wine's background services inherit our handles: output goes to a file,
         # never to a pipe we read.
         with open(log, "ab") as out:
             return subprocess.Popen([self.loader, *command], env=self.env, stdout=out,
-                                    stderr=out, stdin=subprocess.DEVNULL)
+                                    stderr=out, stdin=subprocess.DEVNULL,
+                                    preexec_fn=cap if memory_cap else None)
 
     def run(self, log, *command):
         return self.spawn(log, *command).wait()
@@ -157,7 +170,7 @@ class Case:
             return None
 
     def launch(self, command_line, app="veltrane.exe", cwd="", path=SYSTEM_PATH, screenshot=None,
-               prepare=(), caption=CAPTION, utf8=False):
+               prepare=(), caption=CAPTION, utf8=False, memory_cap=None):
         """Runs the launcher and returns (exit code, report text or None).
 
         path=None starts it with no PATH at all. A report that appears is
@@ -165,7 +178,8 @@ class Case:
         starter makes the prepare changes first (see starter.cpp: "serve:"
         a file through a named pipe, "hold:" a file open for writing). With
         utf8=True the launcher is started wide, from UTF-8 texts, and the
-        report is the one read wide.
+        report is the one read wide. memory_cap limits the memory the starter
+        and the launcher it starts may commit, in bytes.
         """
         if not os.path.exists(self.path(app)):
             self.copy(self.run.launcher, app)
@@ -174,7 +188,7 @@ class Case:
         job_text = "\0".join(fields) + "\0"
         job = self.write("job", job_text.encode("utf-8") if utf8 else job_text)
         starter = self.run.wine.spawn(self.path("wine.log"), self.run.helper("starter"), job,
-                                      *(["--utf8"] if utf8 else []))
+                                      *(["--utf8"] if utf8 else []), memory_cap=memory_cap)
         report, deadline = None, time.monotonic() + 30
         # Poll for a box while the launcher runs; a case that expects none
         # still sees, and dismisses, one that appears by mistake.
@@ -605,6 +619,20 @@ def config_pipe_disconnected_mid_line_drops_that_line(c):
     expect(exit_code == 1 and report is not None and
            report.startswith(report_of(vm + "   Main ", pipe, command_line, "")[:-1]),
            "exit code and report", (exit_code, report))
+
+
+@case
+def memory_capped_launch_of_a_100_mb_line_shows_the_report(c):
+    vm = c.probe("vm/probe.exe")
+    config = c.write("app.cfg", "jvm %s\nmainclass Main\n" % vm)
+    with open(c.path("app.cfg"), "ab") as out:
+        out.write(b"param " + b"x" * 100000000 + b"\n")
+    command_line = "veltrane.exe " + config
+    exit_code, report = c.launch(command_line, memory_cap=MEMORY_CAP)
+    expect(c.record("vm/probe.exe") is None, "no VM started")
+    expect_equal((exit_code, report), (1, report_of(
+        "%s   Main %s...[99,999,936 characters]..." % (vm, "x" * 64), config, command_line,
+        "Arg list too long")), "exit code and report under a memory cap")
 
 
 # --- Branding and the UTF-8 code page ----------------------------------------
