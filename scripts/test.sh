@@ -2,8 +2,8 @@
 # Installs what is missing, builds every preset and runs every test: the unit
 # tests (plain and under AddressSanitizer and UBSan), the host veltrane-check
 # on a staged folder, the end-to-end tests of veltrane.exe under Wine (ANSI
-# and UTF-8 builds), the release checks, the fuzz smoke run and the code
-# quality checks.
+# and UTF-8 builds), the Node tools' tests, the release checks, the fuzz
+# smoke run and the code quality checks.
 # Fails on the first failing step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,6 +51,10 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows
 cmake -DFILE=build/windows/veltrane.exe -DBUDGET=65536 -P cmake/size-budget.cmake
 ctest --preset windows --no-tests=error
+
+step "The Node tools: veltrane-brand and veltrane-pack"
+npm ci --prefix tools --no-audit --no-fund --loglevel=error
+node --test tests/tools/
 
 step "The UTF-8 launcher (VELTRANE_UTF8_CODE_PAGE) and its end-to-end tests"
 cmake --preset windows-utf8 >/dev/null
