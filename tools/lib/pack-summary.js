@@ -35,12 +35,13 @@ export function summaryLines(result, outDir) {
   const lines = [`Packed ${plan.pack.name} ${plan.pack.version.text} into ${outDir}:`];
   for (const output of outputs) {
     const target = path.join(outDir, output.name);
+    const made = `made in ${output.seconds.toFixed(2)} s`;
     if (output.kind === "folder") {
       const files = listFiles(target);
-      lines.push(`  ${output.name}/  ${files.length} files, ${formatSize(treeSize(target, files))}`,
+      lines.push(`  ${output.name}/  ${files.length} files, ${formatSize(treeSize(target, files))}, ${made}`,
         ...folderLines(target));
     } else {
-      lines.push(`  ${output.name}  ${formatSize(fs.statSync(target).size)}`);
+      lines.push(`  ${output.name}  ${formatSize(fs.statSync(target).size)}, ${made}`);
     }
   }
   if (plan.jvm.javaVersion) lines.push(`Runtime: Java ${plan.jvm.javaVersion}`);

@@ -3,6 +3,7 @@
 // checked, so a failure leaves nothing under the final names.
 import fs from "node:fs";
 import path from "node:path";
+import { performance } from "node:perf_hooks";
 
 import { configText } from "./app-config.js";
 import { planApp } from "./app-plan.js";
@@ -72,7 +73,12 @@ export async function pack(settings, outDir, log = console.log) {
   const staging = fs.mkdtempSync(path.join(outDir, ".veltrane-pack-"));
   try {
     const outputs = [];
-    for (const step of OUTPUT_STEPS) step(plan, staging, outputs);
+    for (const step of OUTPUT_STEPS) {
+      const started = performance.now();
+      const made = outputs.length;
+      step(plan, staging, outputs);
+      for (const output of outputs.slice(made)) output.seconds = (performance.now() - started) / 1000;
+    }
     const check = checker ? checkApp(outputs[0].exe, checker) :
       { skipped: "veltrane-check's Linux build runs on Linux x64 only: check skipped here; on Windows " +
         `run veltrane-check.exe ${plan.pack.exeName}.exe in the app folder` };
