@@ -81,6 +81,12 @@ for (const [name, changes, setup, message] of mistakes) {
   });
 }
 
+function configLines(folder) {
+  const config = fs.readFileSync(path.join(folder, "out", "Demo App", "DemoApp.config"), "utf8");
+  assert.match(config, /^# Made by veltrane-pack \S+ from pack\.json \(Demo App 1\.2\.3\)\./);
+  return config.split("\r\n").filter((line) => line && !line.startsWith("#"));
+}
+
 const noLauncher = !fs.existsSync(LAUNCHER) && "needs build/windows/veltrane.exe";
 
 test("two packs give the same zip; SOURCE_DATE_EPOCH changes it", { skip: noLauncher }, () => {
@@ -104,19 +110,26 @@ test("class path in java -jar order, manifest VM options, what is dropped is sai
     jar(path.join(f, "lib", "dep.jar"), { "Class-Path": "nested.jar" });
     jar(path.join(f, "lib", "nested.jar"));
     jar(path.join(f, "plugins", "b.jar"));
-    jar(path.join(f, "plugins", "a.jar"));
+    jar(path.join(f, "plugins", "A.jar"));
   });
   const result = pack(folder);
   assert.equal(result.status, 0, result.stderr);
-  const config = fs.readFileSync(path.join(folder, "out", "Demo App", "DemoApp.config"), "utf8");
-  const lines = config.split("\r\n").filter((line) => line && !line.startsWith("#"));
-  assert.deepEqual(lines, ["jvm %EXEDIR%\\runtime\\bin\\javaw.exe", 'vmparam "-Dhome=%EXEDIR%"',
+  assert.deepEqual(configLines(folder), ["jvm %EXEDIR%\\runtime\\bin\\javaw.exe", 'vmparam "-Dhome=%EXEDIR%"',
     "vmparam --add-opens=java.base/java.lang=ALL-UNNAMED", "vmparam --add-opens=java.desktop/sun.awt=ALL-UNNAMED",
-    "vmparam --enable-native-access=ALL-UNNAMED",
-    ...["app", "dep", "nested", "a", "b"].map((n) => `addpath %EXEDIR%\\lib\\${n}.jar`), "mainclass com.example.Main"]);
-  assert.match(config, /^# Made by veltrane-pack \S+ from pack\.json \(Demo App 1\.2\.3\)\./);
+    "vmparam --enable-native-access=ALL-UNNAMED", ...["app", "dep", "nested"].map((n) => `addpath %EXEDIR%\\lib\\${n}.jar`),
+    "addjars %EXEDIR%\\lib", "mainclass com.example.Main"]);
   assert.match(result.stdout, /note: app\.jar's Class-Path entry "gone\.jar": .* does not exist: dropped/);
   assert.match(result.stdout, /note: app\.jar's Launcher-Agent-Class is not carried over/);
-  assert.match(result.stdout, /"<app folder>\\runtime\\bin\\javaw\.exe" "-Dhome=<app folder>" --add-opens=/);
+  const classPath = ["app", "dep", "nested", "A", "b"].map((n) => `<app folder>\\lib\\${n}.jar`).join(";");
+  assert.ok(result.stdout.includes(`"<app folder>\\runtime\\bin\\javaw.exe" "-Dhome=<app folder>" --add-opens=`) &&
+    result.stdout.includes(` -classpath "${classPath}" com.example.Main`), result.stdout);
   assert.deepEqual(fs.readdirSync(path.join(folder, "out")).sort(), ["Demo App", "DemoApp-1.2.3-win64.zip"]);
+});
+
+// A class path of "addpath" lines alone ends in ";", the current directory to Java.
+test("without other jars, the last jar of the class path comes from addjars", { skip: noLauncher }, () => {
+  const folder = project();
+  assert.equal(pack(folder).status, 0);
+  assert.deepEqual(configLines(folder).filter((line) => line.startsWith("add")),
+    ["addpath %EXEDIR%\\lib\\app.jar", "addjars %EXEDIR%\\lib"]);
 });

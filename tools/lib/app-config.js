@@ -25,6 +25,19 @@ function group(comment, key, values) {
   return values.length === 0 ? [] : ["", `# ${comment}`, ...values.map((value) => `${key} ${value}`)];
 }
 
+// The class path: "addpath" keeps the java -jar order of the main jar and its
+// Class-Path; "addjars" then adds the jars of lib/ that no "addpath" named,
+// in the order the folder lists them. The last jars always come from
+// "addjars": a class path of "addpath" entries alone ends in ";", and Java
+// reads that empty entry as the current directory.
+function classPathLines(plan) {
+  const named = plan.classPath.filter((jar) => !jar.other);
+  const explicit = named.length < plan.classPath.length ? named : named.slice(0, -1);
+  return ["", "# The class path in java -jar order: the main jar and its Class-Path, then the",
+    "# other jars of lib\\ (those named here are left out), in name order",
+    ...explicit.map((jar) => `addpath %EXEDIR%\\lib\\${jar.name}`), "addjars %EXEDIR%\\lib"];
+}
+
 // The configuration file's text, lines ending in CR LF.
 export function configText(plan, toolVersion) {
   const { pack } = plan;
@@ -36,8 +49,7 @@ export function configText(plan, toolVersion) {
     ...group(`The Java VM: ${plan.jvm.origin}`, "jvm", [plan.jvm.value]),
     ...plan.vmOptionGroups.flatMap(({ origin, options }) =>
       group(`VM options: ${origin}`, "vmparam", options.map(quoteArgument))),
-    ...group("The class path in java -jar order: the main jar, its Class-Path, then \"jars\"", "addpath",
-      plan.classPath.map((jar) => `%EXEDIR%\\lib\\${jar.name}`)),
+    ...classPathLines(plan),
     ...group(`The main class: ${plan.mainClass.origin}`, "mainclass", [plan.mainClass.value]),
     ...group("Application arguments: \"appArguments\"", "param", pack.appArguments.map(quoteArgument)),
   ];

@@ -20,30 +20,40 @@ function listedJars(pack) {
   });
 }
 
-// The main jar, its Class-Path, then the other jars; each file once.
-function classPath(pack, notes) {
-  const seen = new Set([fs.realpathSync(pack.mainJar)]);
-  const jars = [{ file: pack.mainJar, origin: "mainJar" }, ...followClassPath(pack.mainJar, seen, notes)];
-  for (const file of listedJars(pack)) {
-    if (seen.has(fs.realpathSync(file))) continue;
-    seen.add(fs.realpathSync(file));
-    jars.push({ file, origin: "jars" });
-  }
+// Names compared as Windows lists a folder: without case.
+const byWindowsName = (a, b) => (a.name.toUpperCase() < b.name.toUpperCase() ? -1 :
+  a.name.toUpperCase() > b.name.toUpperCase() ? 1 : 0);
+
+function checkNames(pack, jars) {
   const names = new Map();
   for (const jar of jars) {
-    jar.name = path.basename(jar.file);
-    if (UNSAFE_JAR_NAME.test(jar.name)) {
-      throw new ToolError(`${pack.file}: the jar ${jar.file} (${jar.origin}) has a name with "#", ";" or "%", ` +
-        "which a class path in the configuration cannot hold: rename it");
+    if (UNSAFE_JAR_NAME.test(jar.name) || !/\.jar$/i.test(jar.name)) {
+      throw new ToolError(`${pack.file}: the jar ${jar.file} (${jar.origin}) must be named *.jar, without ` +
+        '"#", ";" or "%", for the class path of the configuration: rename it');
     }
-    const other = names.get(jar.name.toLowerCase());
+    const other = names.get(jar.name.toUpperCase());
     if (other) {
       throw new ToolError(`${pack.file}: two jars named ${jar.name} for lib/: ${other.file} (${other.origin}) ` +
         `and ${jar.file} (${jar.origin})`);
     }
-    names.set(jar.name.toLowerCase(), jar);
+    names.set(jar.name.toUpperCase(), jar);
   }
-  return jars;
+}
+
+// The main jar, its Class-Path, then the other jars in name order (as the
+// launcher lists lib/); each file once.
+function classPath(pack, notes) {
+  const seen = new Set([fs.realpathSync(pack.mainJar)]);
+  const jars = [{ file: pack.mainJar, origin: "mainJar" }, ...followClassPath(pack.mainJar, seen, notes)];
+  const others = [];
+  for (const file of listedJars(pack)) {
+    if (seen.has(fs.realpathSync(file))) continue;
+    seen.add(fs.realpathSync(file));
+    others.push({ file, origin: "jars", other: true });
+  }
+  for (const jar of [...jars, ...others]) jar.name = path.basename(jar.file);
+  checkNames(pack, [...jars, ...others]);
+  return [...jars, ...others.sort(byWindowsName)];
 }
 
 function vm(pack, notes) {
