@@ -133,3 +133,25 @@ test("without other jars, the last jar of the class path comes from addjars", { 
   assert.deepEqual(configLines(folder).filter((line) => line.startsWith("add")),
     ["addpath %EXEDIR%\\lib\\app.jar", "addjars %EXEDIR%\\lib"]);
 });
+
+// The checker's verdict, through a stand-in that prints a report of its own.
+const checks = [
+  ["an error fails the pack and leaves nothing", "error", 2, /veltrane-check found 1 error\(s\)/],
+  ["a warning is printed", "warning", 0, /Check: veltrane-check found 0 errors, 1 warnings.*\n {2}warning: line 7: odd \[odd-code\]/],
+];
+for (const [name, severity, status, output] of checks) {
+  test(`the check: ${name}`, { skip: noLauncher }, () => {
+    const folder = project();
+    const assets = path.join(folder, "assets");
+    fs.mkdirSync(assets);
+    fs.copyFileSync(LAUNCHER, path.join(assets, "veltrane.exe"));
+    const report = { mode: "app", problems: [{ code: "odd-code", severity, line: 7, message: "odd" }],
+      summary: { errors: +(severity === "error"), warnings: +(severity === "warning"), notes: 0 } };
+    fs.writeFileSync(path.join(assets, "veltrane-check"), `#!/bin/sh\necho '${JSON.stringify(report)}'\n`,
+      { mode: 0o755 });
+    const result = pack(folder, { VELTRANE_ASSETS: assets });
+    assert.equal(result.status, status, result.stderr);
+    assert.match(result.stdout + result.stderr, output);
+    assert.deepEqual(fs.readdirSync(path.join(folder, "out")).length, status === 0 ? 2 : 0);
+  });
+}
