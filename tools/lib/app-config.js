@@ -54,7 +54,8 @@ export function configText(plan, toolVersion) {
     ...group("Application arguments: \"appArguments\"", "param", pack.appArguments.map(quoteArgument)),
   ];
   const text = `${lines.join("\r\n")}\r\n`;
-  if (pack.codePage === "ansi" && /[^\x00-\x7f]/.test(text)) {
+  // Comments may hold any letters: the launcher skips them unread.
+  if (pack.codePage === "ansi" && lines.some((line) => !line.startsWith("#") && /[^\x00-\x7f]/.test(line))) {
     throw new ToolError(`${pack.file}: the configuration holds letters outside ASCII, which an ANSI ` +
       'launcher reads in the code page of the machine it runs on: set "codePage": "utf-8"');
   }

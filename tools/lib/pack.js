@@ -40,16 +40,18 @@ function writeAppFolder(plan, staging, outputs) {
   fs.writeFileSync(path.join(folder, `${pack.exeName}.config`), configText(plan, TOOL_VERSION));
   for (const jar of plan.classPath) fs.copyFileSync(jar.file, path.join(folder, "lib", jar.name));
   if (pack.runtime) copyTree(pack.runtime, path.join(folder, "runtime"));
-  outputs.push({ name: pack.name, kind: "folder", exe });
+  outputs.push({ name: pack.name, kind: "folder", path: folder, exe });
 }
 
 function writeAppZip(plan, staging, outputs) {
   const name = `${plan.pack.exeName}-${plan.pack.version.text}-win64.zip`;
   writeZip(path.join(staging, name), path.join(staging, plan.pack.name), plan.pack.name);
-  outputs.push({ name, kind: "zip" });
+  outputs.push({ name, kind: "zip", path: path.join(staging, name) });
 }
 
-// The outputs, in the order they are made; later ones may use earlier ones.
+// The outputs, in the order they are made: each step gets the plan, the
+// temporary folder and the outputs so far (name, kind, path there), and adds
+// its own; later ones may use earlier ones.
 export const OUTPUT_STEPS = [writeAppFolder, writeAppZip];
 
 // Replaces each output's final name by its new version, the old one last out.
@@ -61,6 +63,20 @@ function moveIntoPlace(outputs, staging, outDir) {
   });
 }
 
+function writeError(outDir, error) {
+  return new ToolError(`cannot write into ${outDir}: ${error.message}`);
+}
+
+// The temporary folder inside outDir where the outputs are made.
+function makeStaging(outDir) {
+  try {
+    fs.mkdirSync(outDir, { recursive: true });
+    return fs.mkdtempSync(path.join(outDir, ".veltrane-pack-"));
+  } catch (error) {
+    throw writeError(outDir, error);
+  }
+}
+
 // Packs the app of a pack file (as readPackFile returns it) into outDir;
 // returns the plan, the outputs and the check's result.
 export async function pack(settings, outDir, log = console.log) {
@@ -69,8 +85,7 @@ export async function pack(settings, outDir, log = console.log) {
   await loadResourceLibrary();
   plan.launcher = assetPath(plan.pack.console ? "veltrane-console.exe" : "veltrane.exe");
   const checker = checkerForThisMachine();
-  fs.mkdirSync(outDir, { recursive: true });
-  const staging = fs.mkdtempSync(path.join(outDir, ".veltrane-pack-"));
+  const staging = makeStaging(outDir);
   try {
     const outputs = [];
     for (const step of OUTPUT_STEPS) {
@@ -86,7 +101,7 @@ export async function pack(settings, outDir, log = console.log) {
     return { plan, outputs, check };
   } catch (error) {
     if (error instanceof ToolError || error.code === undefined) throw error;
-    throw new ToolError(`cannot write into ${outDir}: ${error.code} (${error.message})`);
+    throw writeError(outDir, error);
   } finally {
     fs.rmSync(staging, { recursive: true, force: true });
   }
