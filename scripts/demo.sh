@@ -54,7 +54,7 @@ echo "== launcher exit code: $status"
 
 record=$app/runtime/bin/javaw.record
 if [[ ! -f $record ]]; then
-  echo "== the probe was not started (a launcher without app mode reads the document as its configuration)"
+  echo "== the probe was not started: see $demo/wine.log"
   exit 0
 fi
 mapfile -d '' fields <"$record"
