@@ -61,7 +61,8 @@ function vm(pack, notes) {
   const javaVersion = pack.runtime ? checkRuntime(pack, name) : null;
   if (pack.jvm) return { name, javaVersion, value: pack.jvm, origin: '"jvm"' };
   if (pack.runtime) {
-    return { name, javaVersion, value: `%EXEDIR%\\runtime\\bin\\${name}`, origin: `the bundled runtime (Java ${javaVersion})` };
+    return { name, javaVersion, value: `%EXEDIR%\\runtime\\bin\\${name}`,
+      origin: `the bundled runtime (Java ${javaVersion})` };
   }
   notes.push(`no "runtime" bundled: the target machine must have Java${pack.minJavaVersion ?
     ` ${pack.minJavaVersion} or later` : ""}, with ${name} along its PATH`);
@@ -83,7 +84,8 @@ export function planApp(pack) {
     mainClass = { value: fromManifest, origin: `Main-Class of ${mainJarName}` };
   }
   const vmOptionGroups = [{ origin: '"vmOptions"', options: pack.vmOptions },
-    { origin: `what java -jar takes from ${mainJarName}'s manifest`, options: manifestVmOptions(manifest, mainJarName, notes) }];
+    { origin: `what java -jar takes from ${mainJarName}'s manifest`,
+      options: manifestVmOptions(manifest, mainJarName, notes) }];
   return {
     pack, notes, mainClass, jvm: vm(pack, notes), classPath: classPath(pack, notes),
     vmOptionGroups: vmOptionGroups.filter((g) => g.options.length > 0),

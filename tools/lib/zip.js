@@ -23,7 +23,8 @@ export function entryTime(environment = process.env) {
 // The files under a folder, as paths with "/", in byte order.
 export function listFiles(folder, prefix = "") {
   const files = [];
-  const names = fs.readdirSync(path.join(folder, prefix)).sort((a, b) => Buffer.compare(Buffer.from(a), Buffer.from(b)));
+  const names = fs.readdirSync(path.join(folder, prefix))
+    .sort((a, b) => Buffer.compare(Buffer.from(a), Buffer.from(b)));
   for (const name of names) {
     const relative = prefix ? `${prefix}/${name}` : name;
     if (fs.statSync(path.join(folder, relative)).isDirectory()) files.push(...listFiles(folder, relative));
@@ -67,7 +68,9 @@ export function writeZip(zipFile, folder, rootName, seconds = entryTime()) {
     else fs.writeSync(out, chunk);
   });
   try {
-    for (const file of listFiles(folder)) addFile(zip, `${rootName}/${file}`, path.join(folder, file), zipTime(seconds));
+    for (const file of listFiles(folder)) {
+      addFile(zip, `${rootName}/${file}`, path.join(folder, file), zipTime(seconds));
+    }
     zip.end();
   } finally {
     fs.closeSync(out);
