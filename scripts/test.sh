@@ -58,8 +58,8 @@ node --test tests/tools/
 
 step "The UTF-8 launcher (VELTRANE_UTF8_CODE_PAGE) and its end-to-end tests"
 cmake --preset windows-utf8 >/dev/null
-# Only what its UTF-8 cases use: the launcher and the helper programs.
-cmake --build --preset windows-utf8 --target veltrane probe starter report_reader
+# Only what its UTF-8 cases and size budgets use: the launchers and the helper programs.
+cmake --build --preset windows-utf8 --target veltrane veltrane-console probe starter report_reader
 ctest --preset windows-utf8 --no-tests=error
 
 step "The release: two builds compared, checksums, smoke run, packaging workflow"
