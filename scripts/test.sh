@@ -52,6 +52,10 @@ cmake --build --preset windows
 cmake -DFILE=build/windows/veltrane.exe -DBUDGET=65536 -P cmake/size-budget.cmake
 ctest --preset windows --no-tests=error
 
+step "The Node tools (veltrane-brand) against the built launcher"
+npm ci --prefix tools --no-audit --no-fund --loglevel=error
+node --test tests/tools/
+
 step "The UTF-8 launcher (VELTRANE_UTF8_CODE_PAGE) and its end-to-end tests"
 cmake --preset windows-utf8 >/dev/null
 # Only what its UTF-8 cases use: the launcher and the helper programs.
