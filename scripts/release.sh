@@ -36,7 +36,8 @@ cmake -S . -B "$build" -G Ninja --no-warn-unused-cli --toolchain cmake/mingw-w64
   -DCMAKE_BUILD_TYPE=MinSizeRel -DVELTRANE_UTF8_CODE_PAGE=OFF >/dev/null
 programs=(veltrane veltrane-check)
 # The console launcher, once the build has it.
-if cmake --build "$build" --target help | grep -q '^veltrane-console:'; then
+targets=$(cmake --build "$build" --target help)
+if grep -q '^veltrane-console:' <<<"$targets"; then
   programs+=(veltrane-console)
 fi
 cmake --build "$build" --target "${programs[@]}" >&2
