@@ -92,7 +92,9 @@ export function readBrand(file) {
   return brand;
 }
 
-function checkTextLengths(file, brand) {
+// The texts fit where they are shown: the product name the failure report, the
+// others the version information. file names the brand in the message.
+export function checkTextLengths(file, brand) {
   for (const key of ["productName", "companyName", "fileDescription", "copyright"]) {
     const limit = key === "productName" ? PRODUCT_NAME_LIMIT : TEXT_LIMIT;
     const length = key in brand ? [...brand[key]].length : 0;
