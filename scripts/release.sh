@@ -2,14 +2,15 @@
 # Makes the release, dist/veltrane-<version>-win64.zip, and the tools' npm
 # package beside it, dist/veltrane-tools-<version>.tgz, from this checkout's
 # sources. The zip holds:
-#   veltrane.exe, veltrane-check.exe   the launcher (ANSI code page) and the
-#                                      config checker, stripped
-#   veltrane-console.exe               the console launcher, where the build has it
+#   veltrane.exe, veltrane-console.exe the launcher (ANSI code page), its
+#   veltrane-check.exe                 console twin for command-line apps and
+#                                      the config checker, stripped
 #   veltrane-check                     the checker for Linux x64 (glibc 2.35 or
 #                                      later; its C++ runtime linked in), stripped
 #   veltrane-tools-<version>.tgz       veltrane-brand and the other Node tools, one
 #                                      npm package with its libraries and the
-#                                      programs above (npm install -g ./...tgz)
+#                                      launchers and Linux checker
+#                                      (npm install -g ./...tgz)
 #   example.config                     every setting, explained
 #   windows-package.yml                the packaging workflow to copy
 #   README.txt                         the user's part of README.md
@@ -34,12 +35,7 @@ version=$(sed -n 's/^project(veltrane VERSION \([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p'
 
 cmake -S . -B "$build" -G Ninja --no-warn-unused-cli --toolchain cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=MinSizeRel -DVELTRANE_UTF8_CODE_PAGE=OFF >/dev/null
-programs=(veltrane veltrane-check)
-# The console launcher, once the build has it.
-targets=$(cmake --build "$build" --target help)
-if grep -q '^veltrane-console:' <<<"$targets"; then
-  programs+=(veltrane-console)
-fi
+programs=(veltrane veltrane-console veltrane-check)
 cmake --build "$build" --target "${programs[@]}" >&2
 
 # The Linux checker: no build folder in the program, and the C++ runtime

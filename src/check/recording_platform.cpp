@@ -35,12 +35,25 @@ RecordingPlatform::RecordingPlatform(Platform& system, const std::string& comman
   commandLine_.push_back('\0');
 }
 
+// A configuration is checked as a classic launcher reads it.
+LaunchMode RecordingPlatform::launchMode() {
+  return LaunchMode::kClassic;
+}
+
+std::string RecordingPlatform::programPath() {
+  return std::string();
+}
+
 char* RecordingPlatform::commandLine() {
   return commandLine_.data();
 }
 
 bool RecordingPlatform::isLeadByte(unsigned char byte) {
   return system_.isLeadByte(byte);
+}
+
+bool RecordingPlatform::ansiCodePageIsUtf8() {
+  return system_.ansiCodePageIsUtf8();
 }
 
 bool RecordingPlatform::getEnvironmentVariable(const std::string& name, std::string* value) {

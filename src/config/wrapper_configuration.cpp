@@ -1,5 +1,7 @@
 #include "config/wrapper_configuration.h"
 
+#include "config/app_mode.h"
+
 namespace veltrane {
 
 namespace {
@@ -12,8 +14,20 @@ bool isTrimmed(char c) {
 
 WrapperConfiguration::WrapperConfiguration(Platform& platform, char* argumentTail,
                                            ConfigurationObserver* observer)
-    : platform_(platform), observer_(observer) {
+    : platform_(platform), observer_(observer), mode_(platform.launchMode()) {
+  if (mode_ != LaunchMode::kClassic) {
+    programPath_ = platform.programPath();
+    exeFolder_ = programFolder(programPath_);
+  }
+  if (mode_ == LaunchMode::kConsole) {
+    jvmCommand_ = "java.exe";  // a command-line app writes to the caller's console
+  }
   readConfigFile(argumentTail);
+  if (mode_ != LaunchMode::kClassic && *argumentTail != '\0') {
+    // Exactly as the caller wrote it, quotes included, so the application
+    // parses the same arguments the launcher was given.
+    appendJoined(appParams_, argumentTail, " ");
+  }
   readInheritedPath();
   buildClasspathArgument();
   quoteJvmCommand();
@@ -27,6 +41,28 @@ void WrapperConfiguration::appendJoined(std::string& target, std::string_view va
     target.append(separator);
   }
   target.append(value);
+}
+
+void WrapperConfiguration::appendKept(std::string& target, size_t& dropped, std::string_view value,
+                                      size_t valueDropped, std::string_view separator,
+                                      size_t limit) {
+  if (dropped > 0) {
+    dropped += separator.size() + value.size() + valueDropped;  // nothing more is kept
+    return;
+  }
+  appendJoined(target, value, separator);
+  dropped = valueDropped;
+  if (target.size() > limit) {
+    dropped += target.size() - limit;
+    target.resize(limit);
+  }
+}
+
+void WrapperConfiguration::replaceKept(std::string& target, size_t& dropped, std::string_view value,
+                                       size_t valueDropped) {
+  target.clear();
+  dropped = 0;
+  appendKept(target, dropped, value, valueDropped, "");
 }
 
 void WrapperConfiguration::replaceText(std::string& target, std::string_view value) {
@@ -59,7 +95,7 @@ std::string WrapperConfiguration::lineValue(std::string_view line) {
 void WrapperConfiguration::readInheritedPath() {
   std::string inherited;
   platform_.getEnvironmentVariable("path", &inherited);
-  appendJoined(pathAssignment_, inherited, ";");
+  appendKept(pathAssignment_, dropped_.pathAssignment, inherited, 0, ";", kPathAssignmentLimit);
 }
 
 // Argument zero of the child: the quotes keep a path with spaces in one piece.

@@ -54,6 +54,15 @@ struct ProcessOutcome {
   SystemError error = 0;
 };
 
+// How the launcher was made to launch. Classic reads the configuration the
+// argument tail names (or the one beside the program as it was started) and
+// reports every launch that did not end with status 0. App mode reads the
+// configuration beside the running exe, hands the argument tail to the
+// application, expands %EXEDIR% and %NAME% in values, and passes the VM's exit
+// status on. The console launcher is app mode for command-line apps: its VM
+// is java.exe, and its report goes to standard error.
+enum class LaunchMode { kClassic, kApp, kConsole };
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -62,9 +71,20 @@ class Platform {
   // written into it shows in every later call.
   virtual char* commandLine() = 0;
 
+  // The launch mode the launcher was made with.
+  virtual LaunchMode launchMode() = 0;
+
+  // The full path of the running program's file, as the system knows it
+  // (not as the command line names it), of any length.
+  virtual std::string programPath() = 0;
+
   // Whether the byte is a lead byte of a double-byte character in the ANSI
   // code page.
   virtual bool isLeadByte(unsigned char byte) = 0;
+
+  // Whether the process's ANSI code page is UTF-8 (65001): its characters
+  // are one to four bytes long, and isLeadByte is false for every byte.
+  virtual bool ansiCodePageIsUtf8() = 0;
 
   // Returns true and the whole value, of any length, when the variable is
   // defined (names are compared ignoring case); false when it is not.

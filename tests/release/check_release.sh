@@ -6,9 +6,10 @@
 # needs no C++ runtime and no glibc newer than 2.35; the tools' package
 # installs into an empty prefix with no network and runs; the README's "Ship
 # your app" steps and signing trial, followed literally, work; the zip's
-# veltrane.exe runs the typical start under Wine; and the workflow in docs/
-# packages a sample app with the zip: check, brand, sign with a throw-away
-# certificate, verify.
+# veltrane.exe runs the typical start under Wine, and its
+# veltrane-console.exe hands a VM's output through a pipe and its exit status
+# on; and the workflow in docs/ packages a sample app with the zip: check,
+# brand, sign with a throw-away certificate, verify.
 # Needs the windows preset built (the e2e helper programs).
 #
 # Usage: tests/release/check_release.sh
@@ -34,7 +35,7 @@ zips=("$scratch"/{one,two}/dist/veltrane-*-win64.zip)
 tarballs=("$scratch"/{one,two}/dist/veltrane-tools-*.tgz)
 sha256sum "${zips[@]}" "${tarballs[@]}" "$scratch"/{one,two}/build/zip/veltrane-check | sed "s|$scratch/||"
 cmp "${tarballs[@]}"
-for program in veltrane veltrane-check; do
+for program in veltrane veltrane-console veltrane-check; do
   [[ -f $scratch/one/build/$program.exe ]] || continue
   sha256sum "$scratch"/{one,two}/build/$program.exe | sed "s|$scratch/||"
   cmp "$scratch"/{one,two}/build/$program.exe
@@ -73,5 +74,8 @@ echo "ok   npm install -g --prefix of the tools' package, offline; veltrane-bran
 
 /usr/bin/python3 tests/e2e/run_e2e.py --launcher "$scratch/unzipped/veltrane.exe" \
   --checker "$scratch/unzipped/veltrane-check.exe" --helpers "$helpers" --work "$scratch/e2e" \
-  --only typical_start_beside_renamed_launcher
+  --console-launcher "$scratch/unzipped/veltrane-console.exe" --only typical_start_beside_renamed_launcher
+/usr/bin/python3 tests/e2e/run_e2e.py --launcher "$scratch/unzipped/veltrane.exe" \
+  --checker "$scratch/unzipped/veltrane-check.exe" --helpers "$helpers" --work "$scratch/e2e" \
+  --console-launcher "$scratch/unzipped/veltrane-console.exe" --only console_launcher_pipes
 /usr/bin/python3 tests/release/run_workflow.py "${zips[0]}" "$helpers/probe.exe"

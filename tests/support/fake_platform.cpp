@@ -29,8 +29,8 @@ void FakePlatform::addFile(const std::string& path, const std::string& contents)
   files_[path] = contents;
 }
 
-void FakePlatform::addDirectory(const std::string& path) {
-  directories_.insert(path);
+void FakePlatform::addDirectory(const std::string& path, std::uint32_t attributes) {
+  directories_[path] = attributes;
 }
 
 void FakePlatform::setEnvironment(const std::string& name, const std::string& value) {
@@ -46,12 +46,24 @@ std::string FakePlatform::environment(const std::string& name) const {
   return found == environment_.end() ? std::string() : found->second;
 }
 
+LaunchMode FakePlatform::launchMode() {
+  return mode;
+}
+
+std::string FakePlatform::programPath() {
+  return program;
+}
+
 char* FakePlatform::commandLine() {
   return commandLine_.data();
 }
 
 bool FakePlatform::isLeadByte(unsigned char byte) {
   return leadBytes.count(byte) != 0;
+}
+
+bool FakePlatform::ansiCodePageIsUtf8() {
+  return utf8CodePage;
 }
 
 bool FakePlatform::getEnvironmentVariable(const std::string& name, std::string* value) {
@@ -76,8 +88,8 @@ bool FakePlatform::findFiles(const std::string& pattern, std::vector<DirectoryEn
   const std::string folder = pattern.substr(0, pattern.rfind('\\') + 1);
   entries->clear();
   for (const std::string& name : found->second) {
-    const bool isDirectory = directories_.count(folder + name) != 0;
-    entries->push_back({name, isDirectory ? kAttributeDirectory : 0x20});
+    auto directory = directories_.find(folder + name);
+    entries->push_back({name, directory != directories_.end() ? directory->second : 0x20});
   }
   return true;
 }
@@ -89,7 +101,7 @@ FileAttributes FakePlatform::fileAttributes(const std::string& path) {
     attributes.error = attributeErrors.at(path);
   } else if (directories_.count(path) != 0) {
     attributes.found = true;
-    attributes.bits = kAttributeDirectory;
+    attributes.bits = directories_.at(path);
   } else if (files_.count(path) != 0) {
     attributes.found = true;
     attributes.bits = 0x20;  // archive

@@ -15,6 +15,7 @@ using Lines = std::vector<std::string>;
 TEST(TextModeLines, ReadsLikeTheRuntimesTextMode) {
   EXPECT_EQ(textModeLines("a\r\nb\nc"), (Lines{"a", "b", "c"}));
   EXPECT_EQ(textModeLines("a\rb\r\r\n"), (Lines{"a\rb\r"}));  // a lone CR stays
+  EXPECT_EQ(textModeLines("a\nb\r"), (Lines{"a", "b\r"}));      // at the very end too
   EXPECT_EQ(textModeLines("a\nb\032c\nd"), (Lines{"a", "b"}));
   EXPECT_EQ(textModeLines(std::string_view("ab\0cd\nef", 8)), (Lines{"ab", "ef"}));
   EXPECT_EQ(textModeLines(std::string_view("ab\nc\0d", 6)), (Lines{"ab", "c"}));
@@ -35,9 +36,12 @@ struct Located {
   std::string commandLineAfter;
 };
 
-Located locate(const std::string& commandLine) {
+Located locate(const std::string& commandLine, LaunchMode mode = LaunchMode::kClassic,
+               const std::string& program = "") {
   FakePlatform platform;
   platform.setCommandLine(commandLine);
+  platform.mode = mode;
+  platform.program = program;
   WrapperConfiguration config(platform, argumentTail(platform.commandLine(), platform));
   return {config.configFilePath(), platform.commandLine()};
 }
@@ -66,6 +70,28 @@ TEST(ReadConfigFile, LocatesTheFileFromTheTailOrTheProgramPath) {
     const Located located = locate(c.commandLine);
     EXPECT_EQ(located.configFilePath, c.configFilePath) << c.commandLine;
     EXPECT_EQ(located.commandLineAfter, c.commandLineAfter) << c.commandLine;
+  }
+}
+
+TEST(ReadConfigFile, AppModeReadsTheFileOfTheRunningExeAndLeavesTheCommandLineWhole) {
+  struct Case {
+    const char* program;
+    const char* commandLine;
+    const char* configFilePath;
+  };
+  const Case cases[] = {
+      {"C:\\Apps\\ACMEDRAW.EXE", "ACMEDRAW", "C:\\Apps\\ACMEDRAW.config"},
+      {"C:\\my apps\\tool.exe", "\"C:\\my apps\\tool.exe\" \"D:\\a.cfg\" x",
+       "C:\\my apps\\tool.config"},
+      {"C:\\x.exe.d\\tool", "tool other.cfg", "C:\\x.exe.d\\tool.config"},
+      {"C:\\x.d\\tool.v2.Exe", "\"tool", "C:\\x.d\\tool.v2.config"},
+  };
+  for (const LaunchMode mode : {LaunchMode::kApp, LaunchMode::kConsole}) {
+    for (const Case& c : cases) {
+      const Located located = locate(c.commandLine, mode, c.program);
+      EXPECT_EQ(located.configFilePath, c.configFilePath) << c.program;
+      EXPECT_EQ(located.commandLineAfter, c.commandLine) << c.program;
+    }
   }
 }
 
@@ -116,15 +142,17 @@ TEST(ReadConfigFile, AReadErrorKeepsWhatWasReadAndABrokenPipeIsTheEnd) {
   struct Case {
     SystemError error;
     SystemError configFileError;
+    const char* jvmCommand;
   };
-  // The line the error cuts short is applied as far as it was read.
-  for (const Case& c : {Case{kErrorBrokenPipe, 0u}, Case{59, 59u}}) {
+  // The line a broken pipe ends is applied as far as it was written; the
+  // line a read error cuts short is dropped.
+  for (const Case& c : {Case{kErrorBrokenPipe, 0u, "C:\\j\\"}, Case{59, 59u, "javaw.exe"}}) {
     FakePlatform platform;
     platform.readErrors["C:\\apps\\tool.config"] = {middleOfTheLastLine, c.error};
     auto config = configureFromText(platform, text);
     EXPECT_EQ(config->mainClass(), "a.Main");
     EXPECT_EQ(config->appParams(), "x");
-    EXPECT_EQ(config->jvmCommand(), "C:\\j\\");
+    EXPECT_EQ(config->jvmCommand(), c.jvmCommand);
     EXPECT_EQ(config->configFileError(), c.configFileError);
   }
 }

@@ -20,6 +20,7 @@ TEST(ApplyLine, KeysMatchOnTheirLengthInTableOrderAndCaseSensitively) {
       {"jvm", "jvm", "", "", ""},                  // no space: the whole line is the value
       {"Jvm x", "javaw.exe", "", "", ""},          // case matters
       {"jv x", "javaw.exe", "", "", ""},           // shorter than every key
+      {"myjvm x", "javaw.exe", "", "", ""},        // a key only at the start of the line
       {"parameter x", "javaw.exe", "", "x", ""},   // "param" is a prefix
       {"vmparams -a", "javaw.exe", "-a", "", ""},  // "vmparam" wins before "param"
       {"vmparam\t-Xmx1g", "javaw.exe", "vmparam\t-Xmx1g", "", ""},
@@ -52,10 +53,11 @@ TEST(ApplyLine, ListsUseTheirOwnSeparators) {
 TEST(ScanJarDirectory, AddsFilesInSystemOrderAndSkipsFoldersByTheListingAlone) {
   for (const char* folder : {"C:/app/lib", "C:\\app\\lib\\", "C:\\app/lib"}) {
     FakePlatform platform;
-    platform.listings["C:\\app\\lib\\*.jar"] = {"b.jar", "a.jar", "old.jar"};
+    platform.listings["C:\\app\\lib\\*.jar"] = {"b.jar", "a.jar", "old.jar", "ro.jar"};
     platform.addFile("C:\\app\\lib\\a.jar");
     platform.addFile("C:\\app\\lib\\b.jar");
     platform.addDirectory("C:\\app\\lib\\old.jar");
+    platform.addDirectory("C:\\app\\lib\\ro.jar", kAttributeDirectory | 0x03);  // read-only, hidden
     auto config = configureFromText(platform, std::string("addjars ") + folder);
     EXPECT_EQ(config->classpathArgument(), "-classpath \"C:\\app\\lib\\b.jar;C:\\app\\lib\\a.jar\"")
         << folder;
@@ -72,6 +74,55 @@ TEST(ScanJarDirectory, MissingDirectoriesAddNothingAndLaterOnesFollowInFileOrder
   auto config =
       configureFromText(platform, "addjars C:\\two\naddjars C:\\missing\naddjars C:\\one");
   EXPECT_EQ(config->classpathArgument(), "-classpath \"C:\\two\\y.jar;C:\\one\\x.jar\"");
+}
+
+TEST(ApplyLine, AppModeExpandsTheExeFolderAndEnvironmentVariablesInEveryValue) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"param %EXEDIR%\\data", "C:\\my apps\\data"},
+      {"param %exedir%", "C:\\my apps"},  // names ignore case
+      {"param -Dh=%Home%;%HOME%", "-Dh=C:\\u;C:\\u"},
+      {"param %UNDEFINED% %%", "%UNDEFINED% %%"},  // stays as written
+      {"param 100% %HOME% 5%", "100% C:\\u 5%"},   // a lone sign is text
+      {"param %TWICE%", "%HOME%"},                 // not expanded again
+      {"param %HOME%%EXEDIR%", "C:\\uC:\\my apps"},
+  };
+  for (const auto& [line, expanded] : cases) {
+    FakePlatform platform;
+    platform.mode = LaunchMode::kApp;
+    platform.program = "C:\\my apps\\tool.exe";
+    platform.setEnvironment("HOME", "C:\\u");
+    platform.setEnvironment("TWICE", "%HOME%");
+    platform.addFile("C:\\my apps\\tool.config", line);
+    char tail[] = "";
+    const WrapperConfiguration config(platform, tail);
+    EXPECT_EQ(config.appParams(), expanded) << line;
+  }
+}
+
+TEST(ApplyLine, AppModeExpandsBeforeTheKeyUsesTheValue) {
+  FakePlatform platform;
+  platform.mode = LaunchMode::kApp;
+  platform.setEnvironment("PATH", "C:\\%HOME%");
+  platform.setEnvironment("HOME", "C:\\u");
+  platform.setEnvironment("LIBS", "%EXEDIR%\\more;C:\\x");
+  platform.listings["C:\\apps\\lib\\*.jar"] = {"a.jar"};
+  platform.addFile("C:\\apps\\lib\\a.jar");
+  auto config = configureFromText(platform,
+                                  "jvm %EXEDIR%\\jre\\bin\\javaw.exe\naddjars %EXEDIR%/lib\n"
+                                  "addpath %LIBS%\naddpath %EXEDIR%\\lib\\a.jar\n"
+                                  "addsyspath %EXEDIR%\\native\nvmparam \"-Dapp.home=%EXEDIR%\"\n"
+                                  "mainclass %MAIN%\n");
+  EXPECT_EQ(config->quotedJvmCommand(), "\"C:\\apps\\jre\\bin\\javaw.exe\"");
+  // "addpath" splits the expanded text: the explicit jar drops the listed one.
+  EXPECT_EQ(config->classpathArgument(),
+            "-classpath \"%EXEDIR%\\more;C:\\x;C:\\apps\\lib\\a.jar;\"");
+  // The inherited PATH is taken as it is.
+  EXPECT_EQ(config->pathAssignment(), "path=;C:\\apps\\native;C:\\%HOME%");
+  EXPECT_EQ(config->vmParams(), "\"-Dapp.home=C:\\apps\"");
+  EXPECT_EQ(config->mainClass(), "%MAIN%");
+
+  FakePlatform classic;
+  EXPECT_EQ(configureFromText(classic, "param %EXEDIR% %PATH%")->appParams(), "%EXEDIR% %PATH%");
 }
 
 }  // namespace
