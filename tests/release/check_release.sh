@@ -70,7 +70,7 @@ help=$("$scratch/tools-prefix/bin/veltrane-brand" --help)
 echo "${help%%$'\n'*}"
 echo "ok   npm install -g --prefix of the tools' package, offline; veltrane-brand --help runs"
 
-/usr/bin/python3 tests/release/follow_readme.py "$scratch/one/README.md" "${zips[0]}"
+/usr/bin/python3 tests/release/follow_readme.py "$scratch/one/README.md" "${zips[0]}" "$helpers/probe.exe"
 
 /usr/bin/python3 tests/e2e/run_e2e.py --launcher "$scratch/unzipped/veltrane.exe" \
   --checker "$scratch/unzipped/veltrane-check.exe" --helpers "$helpers" --work "$scratch/e2e" \

@@ -1,19 +1,25 @@
 #!/usr/bin/python3
 """Follows the README's "Ship your app" steps as a new user would.
 
-The commands are the README's own: every `sh` code block of that section,
-then the signing section's block that tries the flow with a throw-away
+The commands are the README's own: every `sh` code block of that section
+(and every block whose info string names a file, ```json pack.json, is
+written to that file), then the signing section's block that tries the flow with a throw-away
 certificate. They run one by one with bash, in an empty folder that holds
 only the release zip and the user's jar, with npm's global folder in the
 scratch folder and npm offline with an empty cache (the tools' package must
 need nothing from the network). A command passes with exit status 0; the
 checker also with 1, warnings only, as the README says.
 
-Usage: follow_readme.py README.md RELEASE_ZIP
+The user's inputs are made up: the jar (and the runtime, the probe as its
+javaw.exe) that a pack file of the steps names, or else tool.jar.
+
+Usage: follow_readme.py README.md RELEASE_ZIP PROBE_EXE
 """
 
+import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -31,13 +37,26 @@ def section(text, heading):
     return text[start:end if end >= 0 else len(text)]
 
 
-def sh_blocks(text):
-    """The `sh` fenced blocks of text, each a list of lines without the fence's indent."""
-    blocks = []
-    for match in re.finditer(r"^( *)```sh\n(.*?)^\1```$", text, re.M | re.S):
+def blocks(text):
+    """The fenced blocks of text: (info string, lines without the fence's indent)."""
+    found = []
+    for match in re.finditer(r"^( *)```(\w[^\n]*)\n(.*?)^\1```$", text, re.M | re.S):
         indent = len(match.group(1))
-        blocks.append([line[indent:] for line in match.group(2).splitlines()])
-    return blocks
+        found.append((match.group(2).split(), [line[indent:] for line in match.group(3).splitlines()]))
+    return found
+
+
+def steps_of(text):
+    """What a reader does: ("run", command) for each command of an `sh` block,
+    ("write", file, text) for a block whose info string names a file
+    (```json pack.json)."""
+    steps = []
+    for info, lines in blocks(text):
+        if info == ["sh"]:
+            steps += [("run", command) for command in commands(lines)]
+        elif len(info) == 2:
+            steps.append(("write", info[1], "\n".join(lines) + "\n"))
+    return steps
 
 
 def commands(lines):
@@ -64,19 +83,69 @@ def commands(lines):
     return result
 
 
-def user_jar(path):
-    """The user's jar: a manifest naming the main class the README's config names."""
-    with zipfile.ZipFile(path, "w") as jar:
-        jar.writestr("META-INF/MANIFEST.MF",
-                     "Manifest-Version: 1.0\r\nMain-Class: com.example.tool.Main\r\n\r\n")
+def jar(path, main_class):
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    with zipfile.ZipFile(path, "w") as archive:
+        archive.writestr("META-INF/MANIFEST.MF",
+                         "Manifest-Version: 1.0\r\nMain-Class: %s\r\n\r\n" % main_class)
+
+
+def user_inputs(folder, steps, probe):
+    """What the user brings: the jar and runtime a pack file names (the probe
+    as the runtime's javaw.exe), or else tool.jar, as the steps say."""
+    packs = [json.loads(step[2]) for step in steps if step[0] == "write" and step[1].endswith("pack.json")]
+    for pack in packs:
+        jar(os.path.join(folder, pack["mainJar"]), "com.example.Main")
+        if "runtime" in pack:
+            runtime = os.path.join(folder, pack["runtime"])
+            os.makedirs(os.path.join(runtime, "bin"))
+            shutil.copyfile(probe, os.path.join(runtime, "bin", "javaw.exe"))
+            shutil.copyfile(probe, os.path.join(runtime, "bin", "java.exe"))
+            with open(os.path.join(runtime, "release"), "w") as release:
+                release.write('JAVA_VERSION="21.0.4"\n')
+    if not packs:
+        jar(os.path.join(folder, "tool.jar"), "com.example.tool.Main")
+
+
+def app_zips(folder, release_zip):
+    """The app zips the steps made: every *-win64.zip but the release."""
+    return [os.path.join(top, name) for top, _, names in os.walk(folder) for name in names
+            if name.endswith("-win64.zip") and name != os.path.basename(release_zip)]
+
+
+def run(step, folder, env):
+    """Runs or writes one step; returns (passed, what it was, its output)."""
+    if step[0] == "write":
+        with open(os.path.join(folder, step[1]), "w") as out:
+            out.write(step[2])
+        return True, "wrote " + step[1], ""
+    command = step[1]
+    result = subprocess.run(["bash", "-e", "-o", "pipefail", "-c", command], cwd=folder, env=env,
+                            stdin=subprocess.DEVNULL, capture_output=True, text=True)
+    allowed = (0, 1) if "veltrane-check" in command else (0,)
+    shown = command.splitlines()[0] + (" ..." if "\n" in command else "")
+    return result.returncode in allowed, "%s (exit status %d)" % (shown, result.returncode), \
+        result.stdout + result.stderr
+
+
+def run_all(steps, folder, env):
+    """Runs the steps in order, each shown; stops at the first that fails."""
+    for step in steps:
+        passed, what, output = run(step, folder, env)
+        print("%s %s" % ("ok  " if passed else "FAIL", what), flush=True)
+        if not passed:
+            print(output)
+            return False
+    return True
 
 
 def main():
-    readme, release_zip = (os.path.abspath(a) for a in sys.argv[1:3])
+    readme, release_zip, probe = (os.path.abspath(a) for a in sys.argv[1:4])
     with open(readme, encoding="utf-8") as data:
         text = data.read()
-    steps = [c for block in sh_blocks(section(text, SHIP_SECTION)) for c in commands(block)]
-    trial = [b for b in sh_blocks(section(text, SIGNING_SECTION)) if b[0].startswith(SIGNING_TRIAL)]
+    steps = steps_of(section(text, SHIP_SECTION))
+    trial = [lines for info, lines in blocks(section(text, SIGNING_SECTION))
+             if info == ["sh"] and lines[0].startswith(SIGNING_TRIAL)]
     if not steps or len(trial) != 1:
         print("FAIL the README has no steps to follow, or not one signing trial block")
         return 1
@@ -84,27 +153,22 @@ def main():
         folder = os.path.join(scratch, "user")
         os.makedirs(folder)
         os.symlink(release_zip, os.path.join(folder, os.path.basename(release_zip)))
-        user_jar(os.path.join(folder, "tool.jar"))
+        user_inputs(folder, steps, probe)
         prefix = os.path.join(scratch, "npm-global")
         env = dict(os.environ, npm_config_prefix=prefix, npm_config_offline="true",
                    npm_config_cache=os.path.join(scratch, "npm-cache"), npm_config_audit="false",
                    npm_config_fund="false", PATH=os.path.join(prefix, "bin") + ":" + os.environ["PATH"])
-        for command in steps + commands(trial[0]):
-            result = subprocess.run(["bash", "-e", "-o", "pipefail", "-c", command], cwd=folder,
-                                    env=env, stdin=subprocess.DEVNULL, capture_output=True,
-                                    text=True)
-            allowed = (0, 1) if "veltrane-check" in command else (0,)
-            shown = command.splitlines()[0] + (" ..." if "\n" in command else "")
-            if result.returncode not in allowed:
-                print("FAIL %s: exit status %d\n%s%s" % (shown, result.returncode, result.stdout,
-                                                        result.stderr))
-                return 1
-            print("ok   %s" % shown, flush=True)
-        with zipfile.ZipFile(os.path.join(folder, "tool-1.0.0-win64.zip")) as app:
-            names = sorted(app.namelist())
-        if not {"tool.exe", "tool.config", "lib/tool.jar"} <= set(names):
-            print("FAIL the app zip holds %s" % names)
+        if not run_all(steps, folder, env):
             return 1
+        made = app_zips(folder, release_zip)
+        if not run_all([("run", command) for command in commands(trial[0])], folder, env):
+            return 1
+        names = zipfile.ZipFile(made[0]).namelist() if len(made) == 1 else []
+        if not any(n.endswith(".exe") for n in names) or not any(n.endswith(".config") for n in names):
+            print("FAIL the steps made %s, holding %s: not one app zip with an exe and its config"
+                  % (made, names))
+            return 1
+        print("ok   %s holds %s" % (os.path.relpath(made[0], folder), ", ".join(sorted(names))))
     print("ok   the README's steps, followed literally, give an app zip and a signature that verifies")
     return 0
 
