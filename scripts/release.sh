@@ -62,7 +62,7 @@ cp LICENSE THIRD-PARTY-NOTICES.txt "$stage/"
 tools=$build/tools
 rm -rf "$tools"
 mkdir -p "$tools/assets"
-cp -r tools/package.json tools/package-lock.json tools/bin tools/lib "$tools/"
+cp -r tools/package.json tools/package-lock.json tools/bin tools/lib LICENSE "$tools/"
 for program in "${programs[@]}"; do
   [[ $program == veltrane-check ]] || cp "$stage/$program.exe" "$tools/assets/"
 done
