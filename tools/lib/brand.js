@@ -289,28 +289,34 @@ function setIdentity(text, brand) {
     if (brand.productName) {
       result = result.replace(/\bname="[^"]*"/, `name="${assemblyName(brand.productName)}"`);
     }
-    if (brand.version) result = result.replace(/\bversion="[^"]*"/, `version="${brand.version.join(".")}"`);
+    if (brand.version) {
+      result = result.replace(/\bversion="[^"]*"/, `version="${brand.version.join(".")}"`);
+    }
     return result;
   });
 }
 
 // The letters of text that Windows-1252, the ANSI code page of Western
 // systems, lacks: an ANSI launcher shows them as "?".
-const WINDOWS_1252_UPPER_HALF = "\u20ac\u201a\u0192\u201e\u2026\u2020\u2021\u02c6\u2030\u0160\u2039" +
-  "\u0152\u017d\u2018\u2019\u201c\u201d\u2022\u2013\u2014\u02dc\u2122\u0161\u203a\u0153\u017e\u0178";
+const WINDOWS_1252_UPPER_HALF = "\u20ac\u201a\u0192\u201e\u2026\u2020\u2021\u02c6\u2030" +
+  "\u0160\u2039\u0152\u017d\u2018\u2019\u201c\u201d\u2022\u2013\u2014\u02dc\u2122\u0161" +
+  "\u203a\u0153\u017e\u0178";
 
 export function outsideWindows1252(text) {
   return [...new Set([...text].filter((letter) => {
     const code = letter.codePointAt(0);
-    return !(code < 0x80 || (code >= 0xa0 && code <= 0xff) || WINDOWS_1252_UPPER_HALF.includes(letter));
+    return !(code < 0x80 || (code >= 0xa0 && code <= 0xff) ||
+      WINDOWS_1252_UPPER_HALF.includes(letter));
   }))];
 }
 
 function brandWarnings(brand, codePage) {
-  const outside = brand.productName && codePage !== "utf-8" ? outsideWindows1252(brand.productName) : [];
+  const outside = brand.productName && codePage !== "utf-8" ?
+    outsideWindows1252(brand.productName) : [];
   if (outside.length === 0) return [];
   return [`the product name has letters outside Windows-1252 (${outside.join("")}), ` +
-    "which an ANSI launcher on a Western system shows as \"?\": brand with \"codePage\": \"utf-8\""];
+    "which an ANSI launcher on a Western system shows as \"?\": " +
+    "brand with \"codePage\": \"utf-8\""];
 }
 
 // Writes the checksum Windows computes over a PE file into its header (the
