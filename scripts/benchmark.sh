@@ -24,6 +24,9 @@
 #            both end in the same report, which returns at once since Wine
 #            runs without a display: what remains is the listing and the
 #            class path.
+#   pack:    veltrane-pack on the sample app with a 50 MB runtime folder:
+#            the app folder and the zip separately, and the whole command
+#            (tests/bench/pack-benchmark.sh; needs build/host/veltrane-check).
 # Times are taken inside Wine (QueryPerformanceCounter around CreateProcessA
 # and the wait), with a persistent wineserver, so Wine's own start-up of the
 # timer is not counted.
@@ -253,3 +256,4 @@ fi
 cp "$launcher" "$files/after.exe"
 measure "$([[ -n "$baseline" ]] && echo after || echo launcher)" after.exe "$launcher"
 measure_modes
+tests/bench/pack-benchmark.sh

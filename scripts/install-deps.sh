@@ -15,6 +15,8 @@ packages=(
   # the release: branding (icotool for PNG icons), signing, checksums, the
   # user's workflow (its YAML, its download and unzip)
   icoutils osslsigncode openssl ca-certificates python3-yaml curl unzip zip
+  # the sample app that the demo, the pack tests and the benchmark build (javac, jar)
+  default-jdk-headless
 )
 
 missing=()
@@ -23,7 +25,7 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
-# The branding command runs on Node.js 18 or later, with npm: Debian's own
+# The Node tools (branding, packing) run on Node.js 18 or later, with npm: Debian's own
 # packages, unless a Node.js with npm is there already.
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
   missing+=(nodejs npm)

@@ -886,6 +886,33 @@ def console_launcher_survives_ctrl_c_and_returns_the_vms_status(c):
     with open(c.path("bin/java.event"), "rb") as event:
         expect_equal(event.read(), b"0", "the event the VM's handler got (Ctrl-C)")
     expect_equal(exit_code, 130, "the launcher's exit code: the VM's")
+# --- veltrane-pack -------------------------------------------------------------
+
+@case
+def packed_sample_app_unzipped_and_opened_with_a_document(c):
+    sample = c.path("sample")
+    subprocess.run([os.path.join(REPOSITORY, "tests", "sample-app", "build.sh"), sample], check=True,
+                   capture_output=True)
+    c.probe("sample/runtime/bin/javaw.exe")
+    c.write("sample/runtime/release", 'JAVA_VERSION="17.0.2"\n')
+    c.run.pack(os.path.join(sample, "pack.json"), c.path("dist"))
+    with zipfile.ZipFile(c.path("dist/HelloApp-1.2.3-win64.zip")) as archive:
+        archive.extractall(c.path("My Apps"))
+    app = "My Apps/Hello App/"
+    expect_equal(sorted(os.listdir(c.path(app))), ["HelloApp.config", "HelloApp.exe", "lib", "runtime"],
+                 "the unpacked app folder")
+    document = c.write("docs/letter one.txt", "")
+    c.mkdir("elsewhere")
+    exit_code, report = c.launch('"%s" "%s"' % (c.win(app + "HelloApp.exe"), document),
+                                 app=app + "HelloApp.exe", cwd="elsewhere",
+                                 caption="Error starting Hello App")
+    expect_equal((exit_code, report), (0, None), "exit code and report")
+    folder = c.win(app[:-1])
+    classes = ";".join(folder + "\\lib\\" + jar for jar in ("hello.jar", "greeting.jar", "words.jar"))
+    expect_equal(c.record(app + "runtime/bin/javaw.exe")[0],
+                 '"%s\\runtime\\bin\\javaw.exe" -Xmx256m "-Dhello.home=%s" '
+                 '--add-opens=java.base/java.lang=ALL-UNNAMED -classpath "%s" com.example.hello.Main '
+                 '--greet "%s"' % (folder, folder, classes, document), "the VM's command line")
 
 
 @case
@@ -1036,6 +1063,19 @@ class Run:
                                  source, destination], capture_output=True, text=True)
         if check and result.returncode != 0:
             raise AssertionError("branding failed: " + result.stderr.strip())
+        return result
+
+    def pack(self, pack_file, out):
+        """Runs veltrane-pack from the checkout; a failure fails the case."""
+        tools = os.path.join(REPOSITORY, "tools")
+        if not os.path.exists(os.path.join(tools, "node_modules", "fflate")):
+            subprocess.run(["npm", "ci", "--prefix", tools, "--no-audit", "--no-fund",
+                            "--loglevel=error"], check=True, capture_output=True)
+        result = subprocess.run(["node", os.path.join(tools, "bin", "veltrane-pack.js"), pack_file,
+                                 "--out", out], capture_output=True, text=True,
+                                env=dict(os.environ, VELTRANE_ASSETS=os.path.dirname(self.launcher)))
+        if result.returncode != 0:
+            raise AssertionError("veltrane-pack failed: " + result.stderr.strip())
         return result
 
     def utf8_launcher(self):

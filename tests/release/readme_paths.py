@@ -2,8 +2,8 @@
 """Every file the release's README.txt names is in the release zip.
 
 Named are: a path under `veltrane/`, the folder the README unpacks the zip
-into; a path into a checkout (build/, scripts/, docs/, ...), which a user of
-the zip does not have; and the release's own file names (veltrane*.exe,
+into; a path into a checkout (scripts/, docs/, build/windows/, ...), which a
+user of the zip does not have; and the release's own file names (veltrane*.exe,
 veltrane*.tgz, veltrane-check, example.config, SHA256SUMS, ...).
 
 Usage: readme_paths.py RELEASE_ZIP
@@ -13,7 +13,10 @@ import re
 import sys
 import zipfile
 
-CHECKOUT = r"(?:build|scripts|docs|tests|src|tools|res|dist|cmake)/[\w./-]*\w"
+# A checkout's folders; build/ and dist/ only as this project's build uses
+# them, since a user's project has its own (build/jre, dist/Acme Draw/).
+CHECKOUT = r"(?:(?:scripts|docs|tests|src|tools|res|cmake)/[\w./-]*\w" \
+           r"|build/(?:host|windows|release)(?:/[\w./-]*\w)?|dist/veltrane[\w./-]*\w)"
 RELEASE_NAMES = r"veltrane[\w.-]*\.(?:exe|tgz)|veltrane-check|example\.config|SHA256SUMS|LICENSE|" \
                 r"THIRD-PARTY-NOTICES\.txt|README\.txt|windows-package\.yml"
 
@@ -23,7 +26,7 @@ def named_paths(text):
     named = {}
     for match in re.finditer(r"(?:(?<=\./)|(?<![\w/~.-]))veltrane/([\w.-]+(?:/[\w.-]+)*)", text):
         named.setdefault(match.group(1).rstrip("."), match.group(0))
-    for match in re.finditer(r"(?<![\w/~.\\-])" + CHECKOUT, text):
+    for match in re.finditer(r"(?<![\w/~.\\-])" + CHECKOUT + r"(?![\w-])", text):
         named.setdefault(match.group(0), match.group(0))
     for match in re.finditer(r"(?<![\w./\\-])(%s)(?![\w-]|\.\w)" % RELEASE_NAMES, text):
         named.setdefault(match.group(1), match.group(0))
