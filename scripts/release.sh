@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
-# Makes the release zip, dist/veltrane-<version>-win64.zip, from this
-# checkout's sources:
+# Makes the release, dist/veltrane-<version>-win64.zip, and the tools' npm
+# package beside it, dist/veltrane-tools-<version>.tgz, from this checkout's
+# sources. The zip holds:
 #   veltrane.exe, veltrane-console.exe the launcher (ANSI code page), its
 #   veltrane-check.exe                 console twin for command-line apps and
 #                                      the config checker, stripped
+#   veltrane-check                     the checker for Linux x64 (glibc 2.35 or
+#                                      later; its C++ runtime linked in), stripped
+#   veltrane-tools-<version>.tgz       veltrane-brand and the other Node tools, one
+#                                      npm package with its libraries and the
+#                                      launchers and Linux checker
+#                                      (npm install -g ./...tgz)
 #   example.config                     every setting, explained
+#   windows-package.yml                the packaging workflow to copy
 #   README.txt                         the user's part of README.md
-#   brand/                             the branding command (Node.js)
 #   LICENSE, THIRD-PARTY-NOTICES.txt
 #   SHA256SUMS                         for sha256sum -c
 # The build is reproducible: the same commit gives the same bytes in any
@@ -31,17 +38,41 @@ cmake -S . -B "$build" -G Ninja --no-warn-unused-cli --toolchain cmake/mingw-w64
 programs=(veltrane veltrane-console veltrane-check)
 cmake --build "$build" --target "${programs[@]}" >&2
 
+# The Linux checker: no build folder in the program, and the C++ runtime
+# linked in, so that it runs on any x64 Linux with glibc 2.35 or later (what
+# --gc-sections drops of that runtime would need glibc 2.36).
+cmake -S . -B "$build/linux" -G Ninja --no-warn-unused-cli -DCMAKE_BUILD_TYPE=MinSizeRel \
+  -DBUILD_TESTING=OFF "-DCMAKE_CXX_FLAGS=-ffile-prefix-map=$PWD/= -ffile-prefix-map=$build/linux/=" \
+  "-DCMAKE_EXE_LINKER_FLAGS=-static-libstdc++ -static-libgcc -Wl,--gc-sections" >/dev/null
+cmake --build "$build/linux" --target veltrane-check >&2
+
 stage=$build/zip
 rm -rf "$stage"
-mkdir -p "$stage/brand/bin" "$stage/brand/lib"
+mkdir -p "$stage"
 for program in "${programs[@]}"; do
   x86_64-w64-mingw32-strip --strip-all -o "$stage/$program.exe" "$build/$program.exe"
 done
-cp docs/example.config "$stage/example.config"
+strip --strip-all -o "$stage/veltrane-check" "$build/linux/veltrane-check"
+chmod 755 "$stage/veltrane-check"
+cp docs/example.config docs/windows-package.yml "$stage/"
 cp LICENSE THIRD-PARTY-NOTICES.txt "$stage/"
-cp tools/package.json tools/package-lock.json "$stage/brand/"
-cp tools/bin/veltrane-brand.js "$stage/brand/bin/"
-cp tools/lib/*.js "$stage/brand/lib/"
+
+# The tools' package: its sources, its pinned libraries (bundled, so that
+# installing it downloads nothing) and the programs it puts into app folders.
+tools=$build/tools
+rm -rf "$tools"
+mkdir -p "$tools/assets"
+cp -r tools/package.json tools/package-lock.json tools/bin tools/lib LICENSE "$tools/"
+for program in "${programs[@]}"; do
+  [[ $program == veltrane-check ]] || cp "$stage/$program.exe" "$tools/assets/"
+done
+cp "$stage/veltrane-check" "$tools/assets/"
+npm ci --prefix "$tools" --omit=dev --no-audit --no-fund --loglevel=error >&2
+rm -f "$tools/node_modules/.package-lock.json"
+# npm packs the files' modes as they are: fixed here, whatever the umask.
+find "$tools" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
+chmod 755 "$tools"/bin/*.js "$tools/assets/veltrane-check"
+tarball=$(cd "$tools" && npm pack --silent --pack-destination "$stage")
 # The user's part of the README: what lies between the two markers, without
 # the screenshot, which is not in the zip (the markers may enclose several parts).
 {
@@ -52,7 +83,8 @@ cp tools/lib/*.js "$stage/brand/lib/"
 (cd "$stage" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |
   xargs -d '\n' sha256sum >SHA256SUMS)
 
-# Fixed order, times and permissions: the zip is a function of its files.
+# Fixed order, times and permissions: the zip is a function of its files
+# (the Linux checker keeps its execute bit).
 mkdir -p "$dist"
 zip=$dist/veltrane-$version-win64.zip
 python3 - "$stage" "$zip" <<'PYTHON'
@@ -64,9 +96,12 @@ names = sorted(os.path.relpath(os.path.join(folder, name), stage)
 with zipfile.ZipFile(target + ".tmp", "w") as archive:
     for name in names:
         entry = zipfile.ZipInfo(name, stamp)
-        entry.create_system, entry.external_attr = 3, 0o100644 << 16
+        executable = name == "veltrane-check"
+        entry.create_system, entry.external_attr = 3, (0o100755 if executable else 0o100644) << 16
         with open(os.path.join(stage, name), "rb") as data:
             archive.writestr(entry, data.read(), zipfile.ZIP_DEFLATED, 9)
 os.replace(target + ".tmp", target)
 PYTHON
+cp "$stage/$tarball" "$dist/$tarball"
 echo "$zip"
+echo "$dist/$tarball"

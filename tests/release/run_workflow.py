@@ -147,8 +147,11 @@ def main():
                    VELTRANE_ZIP_SHA256=digest, TIMESTAMP_URL=url, VERIFY_CA_FILE=trusted)
         context = {"env": env, "secrets": {"SIGNING_CERT_PFX": pfx,
                                            "SIGNING_CERT_PASSWORD": PASSWORD}}
+        # npm install -g goes to the scratch folder, as into the runner's throw-away container.
+        npm_global = os.path.join(scratch, "npm-global")
         base = dict(os.environ, GITHUB_WORKSPACE=workspace,
-                    WINEPREFIX=os.path.join(scratch, "prefix"), **env)
+                    WINEPREFIX=os.path.join(scratch, "prefix"), npm_config_prefix=npm_global,
+                    PATH=os.path.join(npm_global, "bin") + ":" + os.environ["PATH"], **env)
         try:
             for step in steps:
                 name = step.get("name", step.get("uses"))

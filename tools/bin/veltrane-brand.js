@@ -8,6 +8,17 @@ import { runCommand } from "../lib/errors.js";
 
 const USAGE = "usage: veltrane-brand BRAND.json IN.exe OUT.exe";
 
+// What the branded launcher now says of itself, in one line.
+function summary(brand, result) {
+  const parts = [];
+  if (brand.productName) parts.push(`"${brand.productName}"`);
+  if (brand.version) parts.push(`version ${brand.version.join(".")}`);
+  if (brand.icon) parts.push("its icon");
+  parts.push(result.codePage === "utf-8" ? "UTF-8 code page" : "ANSI code page");
+  if (brand.mode) parts.push(`${brand.mode} mode`);
+  return parts.join(", ");
+}
+
 async function main(argv) {
   if (argv.length === 1 && (argv[0] === "--help" || argv[0] === "-h")) {
     console.log(`${USAGE}\n\nBrand file keys (all optional): ${BRAND_KEYS.join(", ")}.`);
@@ -19,7 +30,10 @@ async function main(argv) {
   }
   await loadResourceLibrary();
   const [brandFile, inFile, outFile] = argv;
-  brandExecutable(readBrand(brandFile), inFile, outFile);
+  const brand = readBrand(brandFile);
+  const result = brandExecutable(brand, inFile, outFile);
+  for (const warning of result.warnings) console.error(`veltrane-brand: warning: ${warning}`);
+  console.log(`veltrane-brand: wrote ${outFile} (${summary(brand, result)})`);
   return 0;
 }
 

@@ -18,6 +18,11 @@ const PRODUCT_NAME_STRING_ID = 1;
 const MODE_STRING_ID = 2;
 export const MODES = ["classic", "app"];
 const RT_MANIFEST = 24;
+// The longest product name a failure report shows on a 1024-pixel screen with
+// room to spare: 120 characters fit, 400 do not; wide letters need the margin.
+export const PRODUCT_NAME_LIMIT = 100;
+// The version information's other texts: far below what its 16-bit lengths hold.
+const TEXT_LIMIT = 1000;
 const SECURITY_DIRECTORY = 4;
 const ACTIVE_CODE_PAGE_UTF8 = '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/' +
   'WindowsSettings">UTF-8</activeCodePage>';
@@ -43,11 +48,21 @@ function readFile(file, what) {
   }
 }
 
+// Strict UTF-8: a file saved in another encoding would give a name with
+// replacement characters. A byte-order mark, as some editors write, is skipped.
+function readUtf8(file, what) {
+  const bytes = readFile(file, what);
+  try {
+    return new TextDecoder("utf-8", { fatal: true }).decode(bytes);
+  } catch {
+    throw new ToolError(`${file} is not UTF-8 text: save it as UTF-8`);
+  }
+}
+
 export function readBrand(file) {
   let brand;
   try {
-    // A byte-order mark, as some editors write, is no part of the JSON.
-    brand = JSON.parse(readFile(file, "the brand file").toString("utf8").replace(/^\uFEFF/, ""));
+    brand = JSON.parse(readUtf8(file, "the brand file"));
   } catch (error) {
     if (error instanceof ToolError) throw error;
     throw new ToolError(`${file} is not valid JSON: ${error.message}`);
@@ -65,6 +80,7 @@ export function readBrand(file) {
       throw new ToolError(`${file}: "${key}" must be a text that is not empty`);
     }
   }
+  checkTextLengths(file, brand);
   if ("version" in brand) brand.version = parseVersion(file, brand.version);
   if ("codePage" in brand && !["utf-8", "ansi"].includes(brand.codePage)) {
     throw new ToolError(`${file}: "codePage" must be "utf-8" or "ansi"`);
@@ -74,6 +90,19 @@ export function readBrand(file) {
   }
   if ("icon" in brand) brand.icon = iconFiles(file, brand.icon);
   return brand;
+}
+
+// The texts fit where they are shown: the product name the failure report, the
+// others the version information. file names the brand in the message.
+export function checkTextLengths(file, brand) {
+  for (const key of ["productName", "companyName", "fileDescription", "copyright"]) {
+    const limit = key === "productName" ? PRODUCT_NAME_LIMIT : TEXT_LIMIT;
+    const length = key in brand ? [...brand[key]].length : 0;
+    if (length > limit) {
+      throw new ToolError(`${file}: "${key}" has ${length} characters; at most ${limit} fit` +
+        (key === "productName" ? " the failure report on the screen" : ""));
+    }
+  }
 }
 
 // "1.2.3.4" as four numbers of 0 to 65535; "1.2" stands for "1.2.0.0".
@@ -141,9 +170,29 @@ function icoFromPngs(files) {
   }
 }
 
+// An icon file's directory: reserved 0, type 1 (2 is a cursor), at least one
+// image, and every image inside the file.
+function checkIconDirectory(file, data) {
+  const notIcon = (why) => new ToolError(`${file} is not an icon: ${why}`);
+  if (data.length < 6 || data.readUInt16LE(0) !== 0 || data.readUInt16LE(2) !== 1) {
+    throw notIcon("it lacks the icon file header");
+  }
+  const count = data.readUInt16LE(4);
+  if (count === 0) throw notIcon("it holds no image");
+  if (data.length < 6 + 16 * count) throw notIcon("its list of images is cut short");
+  for (let index = 0; index < count; index++) {
+    const size = data.readUInt32LE(6 + 16 * index + 8);
+    const offset = data.readUInt32LE(6 + 16 * index + 12);
+    if (size === 0 || offset < 6 + 16 * count || offset + size > data.length) {
+      throw notIcon(`image ${index + 1} of ${count} lies outside the file`);
+    }
+  }
+}
+
 function readIcon(files) {
   const data = files.length === 1 && /\.ico$/i.test(files[0]) ?
     readFile(files[0], "the icon") : icoFromPngs(files);
+  checkIconDirectory(files.length === 1 ? files[0] : "the icon made of the PNG images", data);
   try {
     return ResEdit.Data.IconFile.from(data);
   } catch (error) {
@@ -204,21 +253,70 @@ function setIcon(entries, iconFile) {
     group ? group.lang : 1033, iconFile.icons.map((item) => item.data));
 }
 
-// Writes or removes the activeCodePage element, keeping the rest of the manifest.
-function setCodePage(entries, codePage, file) {
+// The manifest's text, edited by edit(text) and written back.
+function editManifest(entries, file, edit) {
   const manifest = entries.find((e) => e.type === RT_MANIFEST);
   if (!manifest) throw new ToolError(`${file} has no manifest: is it a Veltrane launcher?`);
-  let text = Buffer.from(manifest.bin).toString("utf8");
-  text = text.replace(/[ \t]*<activeCodePage\b[^>]*(\/>|>[^<]*<\/activeCodePage>)[ \t]*\r?\n?/g, "");
-  if (codePage === "utf-8") {
-    if (!/<\/windowsSettings>/.test(text)) {
-      throw new ToolError(`${file}: its manifest has no windowsSettings element`);
-    }
-    text = text.replace(/([ \t]*)<\/windowsSettings>/,
-      (end, indent) => `${indent}  ${ACTIVE_CODE_PAGE_UTF8}\n${end}`);
-  }
+  const text = edit(Buffer.from(manifest.bin).toString("utf8"));
   const bytes = Buffer.from(text, "utf8");
   manifest.bin = bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length);
+  return text;
+}
+
+// Writes or removes the activeCodePage element, keeping the rest of the manifest.
+function setCodePage(text, codePage, file) {
+  text = text.replace(/[ \t]*<activeCodePage\b[^>]*(\/>|>[^<]*<\/activeCodePage>)[ \t]*\r?\n?/g, "");
+  if (codePage !== "utf-8") return text;
+  if (!/<\/windowsSettings>/.test(text)) {
+    throw new ToolError(`${file}: its manifest has no windowsSettings element`);
+  }
+  return text.replace(/([ \t]*)<\/windowsSettings>/,
+    (end, indent) => `${indent}  ${ACTIVE_CODE_PAGE_UTF8}\n${end}`);
+}
+
+// An assembly name Windows accepts, from the product name: ASCII letters and
+// digits, each run of anything else one dot ("José's Tool" gives "Jose.s.Tool").
+export function assemblyName(productName) {
+  const name = productName.normalize("NFKD").replace(/[\u0300-\u036f]/g, "")
+    .replace(/[^A-Za-z0-9]+/g, ".").replace(/^\.+|\.+$/g, "");
+  return name || "Application";
+}
+
+// The manifest's own identity: the application's name and version, not the launcher's.
+function setIdentity(text, brand) {
+  return text.replace(/<assemblyIdentity\b[^>]*>/, (element) => {
+    let result = element;
+    if (brand.productName) {
+      result = result.replace(/\bname="[^"]*"/, `name="${assemblyName(brand.productName)}"`);
+    }
+    if (brand.version) {
+      result = result.replace(/\bversion="[^"]*"/, `version="${brand.version.join(".")}"`);
+    }
+    return result;
+  });
+}
+
+// The letters of text that Windows-1252, the ANSI code page of Western
+// systems, lacks: an ANSI launcher shows them as "?".
+const WINDOWS_1252_UPPER_HALF = "\u20ac\u201a\u0192\u201e\u2026\u2020\u2021\u02c6\u2030" +
+  "\u0160\u2039\u0152\u017d\u2018\u2019\u201c\u201d\u2022\u2013\u2014\u02dc\u2122\u0161" +
+  "\u203a\u0153\u017e\u0178";
+
+export function outsideWindows1252(text) {
+  return [...new Set([...text].filter((letter) => {
+    const code = letter.codePointAt(0);
+    return !(code < 0x80 || (code >= 0xa0 && code <= 0xff) ||
+      WINDOWS_1252_UPPER_HALF.includes(letter));
+  }))];
+}
+
+function brandWarnings(brand, codePage) {
+  const outside = brand.productName && codePage !== "utf-8" ?
+    outsideWindows1252(brand.productName) : [];
+  if (outside.length === 0) return [];
+  return [`the product name has letters outside Windows-1252 (${outside.join("")}), ` +
+    "which an ANSI launcher on a Western system shows as \"?\": " +
+    "brand with \"codePage\": \"utf-8\""];
 }
 
 // Writes the checksum Windows computes over a PE file into its header (the
@@ -234,7 +332,9 @@ function writeChecksum(image) {
   image.writeUInt32LE(((sum & 0xffff) + (sum >>> 16) + image.length) >>> 0, field);
 }
 
-// Writes outFile: the launcher inFile with the brand (as readBrand returns it).
+// Writes outFile (and its folder): the launcher inFile with the brand (as
+// readBrand returns it). Returns the launcher's code page ("utf-8" or "ansi")
+// and the warnings about the result, one line each.
 export function brandExecutable(brand, inFile, outFile) {
   const iconFile = brand.icon ? readIcon(brand.icon) : null;
   const exe = readExecutable(inFile);
@@ -245,13 +345,21 @@ export function brandExecutable(brand, inFile, outFile) {
   if (brand.mode) strings.push([MODE_STRING_ID, brand.mode]);
   if (strings.length > 0) setStrings(resources.entries, strings);
   if (iconFile) setIcon(resources.entries, iconFile);
-  if (brand.codePage) setCodePage(resources.entries, brand.codePage, inFile);
+  const manifest = editManifest(resources.entries, inFile, (text) =>
+    setIdentity(brand.codePage ? setCodePage(text, brand.codePage, inFile) : text, brand));
   resources.outputResource(exe);
   const output = Buffer.from(exe.generate());
   writeChecksum(output);
+  writeFileAtomically(outFile, output);
+  const codePage = /<activeCodePage\b[^>]*>\s*UTF-8\s*</i.test(manifest) ? "utf-8" : "ansi";
+  return { codePage, warnings: brandWarnings(brand, codePage) };
+}
+
+function writeFileAtomically(outFile, data) {
   const temporary = `${outFile}.tmp${process.pid}`;
   try {
-    fs.writeFileSync(temporary, output);
+    fs.mkdirSync(path.dirname(path.resolve(outFile)), { recursive: true });
+    fs.writeFileSync(temporary, data);
     fs.renameSync(temporary, outFile);
   } catch (error) {
     fs.rmSync(temporary, { force: true });

@@ -1,0 +1,180 @@
+#!/usr/bin/python3
+"""Follows the README's "Ship your app" steps as a new user would.
+
+The commands are the README's own: every `sh` code block of that section
+(and every block whose info string names a file, ```json pack.json, is
+written to that file), then the signing section's block that tries the flow with a throw-away
+certificate. They run one by one with bash, in an empty folder that holds
+only the release zip and the user's jar, with npm's global folder in the
+scratch folder and npm offline with an empty cache (the tools' package must
+need nothing from the network). A command passes with exit status 0; the
+checker also with 1, warnings only, as the README says.
+
+The user's inputs are made up: the jar (and the runtime, the probe as its
+javaw.exe) that a pack file of the steps names, or else tool.jar.
+
+Usage: follow_readme.py README.md RELEASE_ZIP PROBE_EXE
+"""
+
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+SHIP_SECTION = "## Ship your app"
+SIGNING_SECTION = "## Signing the launcher"
+SIGNING_TRIAL = "# To try it:"
+
+
+def section(text, heading):
+    """The text from the heading line to the next heading of its level."""
+    start = text.index("\n" + heading) + 1
+    end = text.find("\n## ", start + len(heading))
+    return text[start:end if end >= 0 else len(text)]
+
+
+def blocks(text):
+    """The fenced blocks of text: (info string, lines without the fence's indent)."""
+    found = []
+    for match in re.finditer(r"^( *)```(\w[^\n]*)\n(.*?)^\1```$", text, re.M | re.S):
+        indent = len(match.group(1))
+        found.append((match.group(2).split(), [line[indent:] for line in match.group(3).splitlines()]))
+    return found
+
+
+def steps_of(text):
+    """What a reader does: ("run", command) for each command of an `sh` block,
+    ("write", file, text) for a block whose info string names a file
+    (```json pack.json)."""
+    steps = []
+    for info, lines in blocks(text):
+        if info == ["sh"]:
+            steps += [("run", command) for command in commands(lines)]
+        elif len(info) == 2:
+            steps.append(("write", info[1], "\n".join(lines) + "\n"))
+    return steps
+
+
+def commands(lines):
+    """Shell commands: comments dropped, continuation lines and here-documents joined."""
+    result, current, here_end = [], [], None
+    for line in lines:
+        if here_end is None and not current and (not line.strip() or line.startswith("#")):
+            continue
+        current.append(line)
+        if here_end is not None:
+            if line == here_end:
+                here_end = None
+            else:
+                continue
+        else:
+            opened = re.search(r"<<-?'?(\w+)'?", line)
+            if opened:
+                here_end = opened.group(1)
+                continue
+            if line.endswith("\\"):
+                continue
+        result.append("\n".join(current))
+        current = []
+    return result
+
+
+def jar(path, main_class):
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    with zipfile.ZipFile(path, "w") as archive:
+        archive.writestr("META-INF/MANIFEST.MF",
+                         "Manifest-Version: 1.0\r\nMain-Class: %s\r\n\r\n" % main_class)
+
+
+def user_inputs(folder, steps, probe):
+    """What the user brings: the jar and runtime a pack file names (the probe
+    as the runtime's javaw.exe), and tool.jar for the steps by hand."""
+    packs = [json.loads(step[2]) for step in steps if step[0] == "write" and step[1].endswith("pack.json")]
+    for pack in packs:
+        jar(os.path.join(folder, pack["mainJar"]), "com.example.Main")
+        if "runtime" in pack:
+            runtime = os.path.join(folder, pack["runtime"])
+            os.makedirs(os.path.join(runtime, "bin"))
+            shutil.copyfile(probe, os.path.join(runtime, "bin", "javaw.exe"))
+            shutil.copyfile(probe, os.path.join(runtime, "bin", "java.exe"))
+            with open(os.path.join(runtime, "release"), "w") as release:
+                release.write('JAVA_VERSION="21.0.4"\n')
+    jar(os.path.join(folder, "tool.jar"), "com.example.tool.Main")
+
+
+def app_zips(folder, release_zip):
+    """The app zips the steps made: every *-win64.zip but the release."""
+    return [os.path.join(top, name) for top, _, names in os.walk(folder) for name in names
+            if name.endswith("-win64.zip") and name != os.path.basename(release_zip)]
+
+
+def run(step, folder, env):
+    """Runs or writes one step; returns (passed, what it was, its output)."""
+    if step[0] == "write":
+        with open(os.path.join(folder, step[1]), "w") as out:
+            out.write(step[2])
+        return True, "wrote " + step[1], ""
+    command = step[1]
+    result = subprocess.run(["bash", "-e", "-o", "pipefail", "-c", command], cwd=folder, env=env,
+                            stdin=subprocess.DEVNULL, capture_output=True, text=True)
+    allowed = (0, 1) if "veltrane-check" in command else (0,)
+    shown = command.splitlines()[0] + (" ..." if "\n" in command else "")
+    return result.returncode in allowed, "%s (exit status %d)" % (shown, result.returncode), \
+        result.stdout + result.stderr
+
+
+def run_all(steps, folder, env):
+    """Runs the steps in order, each shown; stops at the first that fails."""
+    for step in steps:
+        passed, what, output = run(step, folder, env)
+        print("%s %s" % ("ok  " if passed else "FAIL", what), flush=True)
+        if not passed:
+            print(output)
+            return False
+    return True
+
+
+def main():
+    readme, release_zip, probe = (os.path.abspath(a) for a in sys.argv[1:4])
+    with open(readme, encoding="utf-8") as data:
+        text = data.read()
+    steps = steps_of(section(text, SHIP_SECTION))
+    trial = [lines for info, lines in blocks(section(text, SIGNING_SECTION))
+             if info == ["sh"] and lines[0].startswith(SIGNING_TRIAL)]
+    if not steps or len(trial) != 1:
+        print("FAIL the README has no steps to follow, or not one signing trial block")
+        return 1
+    with tempfile.TemporaryDirectory() as scratch:
+        folder = os.path.join(scratch, "user")
+        os.makedirs(folder)
+        os.symlink(release_zip, os.path.join(folder, os.path.basename(release_zip)))
+        user_inputs(folder, steps, probe)
+        prefix = os.path.join(scratch, "npm-global")
+        env = dict(os.environ, npm_config_prefix=prefix, npm_config_offline="true",
+                   npm_config_cache=os.path.join(scratch, "npm-cache"), npm_config_audit="false",
+                   npm_config_fund="false", PATH=os.path.join(prefix, "bin") + ":" + os.environ["PATH"])
+        if not run_all(steps, folder, env):
+            return 1
+        made = app_zips(folder, release_zip)
+        if not run_all([("run", command) for command in commands(trial[0])], folder, env):
+            return 1
+        for app_zip in made:
+            names = zipfile.ZipFile(app_zip).namelist()
+            shown = "%s holds %s" % (os.path.relpath(app_zip, folder), ", ".join(sorted(names)))
+            if not any(n.endswith(".exe") for n in names) or not any(n.endswith(".config") for n in names):
+                print("FAIL %s: no exe and config" % shown)
+                return 1
+            print("ok   " + shown)
+        if not made:
+            print("FAIL the steps made no app zip")
+            return 1
+    print("ok   the README's steps, followed literally, give an app zip and a signature that verifies")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
