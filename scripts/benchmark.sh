@@ -16,6 +16,8 @@
 #            both end in the same report, which returns at once since Wine
 #            runs without a display: what remains is the listing and the
 #            class path.
+#   msi:     building the MSI of an app with a 50 MB runtime folder with
+#            wixl (the median of --runs builds; outside Wine).
 # Times are taken inside Wine (QueryPerformanceCounter around CreateProcessA
 # and the wait), with a persistent wineserver, so Wine's own start-up of the
 # timer is not counted.
@@ -200,3 +202,10 @@ if [[ -n "$baseline" ]]; then
 fi
 cp "$launcher" "$files/after.exe"
 measure "$([[ -n "$baseline" ]] && echo after || echo launcher)" after.exe "$launcher"
+
+# The installer: wixl building the MSI of an app with a 50 MB runtime folder.
+if command -v wixl >/dev/null && [[ -d tools/node_modules ]]; then
+  node tests/bench/msi_build.mjs "$runs"
+else
+  echo "msi: skipped (needs wixl and npm ci --prefix tools)"
+fi

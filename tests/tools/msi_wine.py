@@ -6,13 +6,14 @@ A hand-made app folder (the launcher branded in app mode, its config naming
 Node modules. Per user: msiexec /i /qn of 1.0.0 (exe and MSI signed with a
 PKCS#12 file); the files, the Start-menu and desktop shortcuts (target and
 working folder), the association's open command and the uninstall entry;
-a .acd document started through the association reaches the VM as the last
+a .acd document opened through the association (per machine with Wine's
+start, per user with the registered open command) reaches the VM as the last
 argument; 1.1.0 (signed on a SoftHSM token) over 1.0.0 leaves one version and
 none of 1.0.0's own files; msiexec /x leaves nothing. Per machine: Program
 Files, and again nothing after /x. osslsigncode verifies the signed MSIs and
 the installed exe.
 
-Usage: msi_wine.py --launcher veltrane.exe --probe probe.exe [--work DIR]
+Usage: msi_wine.py --launcher veltrane.exe --helpers build/windows/tests/e2e [--work DIR]
 """
 
 import argparse
@@ -127,7 +128,7 @@ class Session:
         folder = os.path.join(root, EXE)
         os.makedirs(os.path.join(folder, "lib"))
         os.makedirs(os.path.join(folder, "runtime", "bin"))
-        shutil.copyfile(self.args.probe, os.path.join(folder, "runtime", "bin", "javaw.exe"))
+        shutil.copyfile(os.path.join(self.args.helpers, "probe.exe"), os.path.join(folder, "runtime", "bin", "javaw.exe"))
         for jar in jars:
             with open(os.path.join(folder, "lib", jar), "w") as out:
                 out.write(jar)
@@ -197,24 +198,44 @@ def per_user_install(s, msi, codes, jars):
     return folder
 
 
-def document_through_association(s, folder):
-    with open(s.args.launcher, "rb") as launcher:
-        if b"EXEDIR" not in launcher.read():
-            print("skip the document start: this launcher has no app mode yet")
-            return
+def has_app_mode(launcher):
+    with open(launcher, "rb") as data:
+        if b"EXEDIR" in data.read():
+            return True
+    print("skip the document start: this launcher has no app mode yet")
+    return False
+
+
+def open_document(s, folder, key, through_start):
+    """Opens plan.acd as the shell does and checks what the VM received.
+
+    Wine 8's HKEY_CLASSES_ROOT holds only HKLM\\Software\\Classes (Windows
+    merges HKCU\\Software\\Classes into it), so for a per-user install the
+    test does the shell's part: the open command with %1 replaced by the
+    document, started by the e2e starter from the document's folder.
+    """
     documents = os.path.join(s.scratch, "My Drawings")
-    os.makedirs(documents)
+    os.makedirs(documents, exist_ok=True)
     document = os.path.join(documents, "plan.acd")
     open(document, "w").close()
-    status = s.wine_run("start", "/wait", windows_path(document))
+    if through_start:
+        status = s.wine_run("start", "/wait", windows_path(document))
+    else:
+        command = s.registry(key)["(Default)"].replace("%1", windows_path(document))
+        job = os.path.join(s.scratch, "job")
+        with open(job, "wb") as out:
+            out.write(("\0".join([command.split('"')[1], command, windows_path(documents)])
+                       + "\0").encode("cp1252"))
+        status = s.wine_run(os.path.join(s.args.helpers, "starter.exe"), windows_path(job))
     record_file = os.path.join(folder, "runtime", "bin", "javaw.record")
     record = b""
     if os.path.exists(record_file):
         with open(record_file, "rb") as data:
             record = data.read().split(b"\0")[0]
-        os.remove(record_file)  # the user's own file: msiexec /x leaves it, as on Windows
+        os.remove(record_file)  # the user's own file: msiexec /x would leave it
     check(status == 0 and record.endswith(b' "' + windows_path(document).encode() + b'"'),
-          "start plan.acd: the VM gets the document as its last argument", (status, record))
+          "%s plan.acd: the VM gets the document as its last argument" %
+          ("start" if through_start else "the open command of"), (status, record))
 
 
 def nothing_left(s, codes, folder, links):
@@ -234,7 +255,8 @@ def per_user(s):
     old_codes = s.build(old, "1.0.0", old_msi, sign={"pkcs12": keys["pfx"], "passwordEnv": "PFX_PASS"})
     check(verifies(s, old_msi), "osslsigncode verify: the MSI signed with a PKCS#12 file")
     folder = per_user_install(s, old_msi, old_codes, ["app.jar", "old-1.0.jar"])
-    document_through_association(s, folder)
+    if has_app_mode(s.args.launcher):
+        open_document(s, folder, r"HKCU\Software\Classes\AcmeDraw.acd\shell\open\command", False)
     new = s.app_folder("1.1.0", ["app.jar", "new-1.1.jar"])
     new_msi = os.path.join(s.scratch, "acme-1.1.0.msi")
     new_codes = s.build(new, "1.1.0", new_msi, sign={
@@ -259,6 +281,8 @@ def per_machine(s):
     check(os.path.exists(os.path.join(folder, EXE + ".exe")), "per machine: in Program Files\\" + NAME)
     command = s.registry(r"HKLM\Software\Classes\AcmeDraw.acd\shell\open\command")
     check(command is not None, "per machine: HKLM\\Software\\Classes\\AcmeDraw.acd\\shell\\open\\command")
+    if has_app_mode(s.args.launcher):
+        open_document(s, folder, None, True)
     check(s.wine_run("msiexec", "/x", windows_path(msi), "/qn") == 0, "msiexec /x (per machine)")
     links = [os.path.join(s.prefix, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu",
                           "Programs", NAME + ".lnk")]
@@ -268,10 +292,10 @@ def per_machine(s):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--launcher", required=True)
-    parser.add_argument("--probe", required=True)
+    parser.add_argument("--helpers", required=True, help="the e2e programs: probe.exe, starter.exe")
     parser.add_argument("--work")
     args = parser.parse_args()
-    args.launcher, args.probe = os.path.abspath(args.launcher), os.path.abspath(args.probe)
+    args.launcher, args.helpers = os.path.abspath(args.launcher), os.path.abspath(args.helpers)
     scratch = args.work or tempfile.mkdtemp(prefix="msi-wine-")
     os.makedirs(scratch, exist_ok=True)
     os.environ.update(PFX_PASS="throw-away", TOKEN_PIN="1234")
