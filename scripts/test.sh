@@ -2,7 +2,7 @@
 # Installs what is missing, builds every preset and runs every test: the unit
 # tests (plain and under AddressSanitizer and UBSan), the host veltrane-check
 # on a staged folder, the end-to-end tests of veltrane.exe under Wine (ANSI
-# and UTF-8 builds), the release checks, the fuzz smoke run and the code
+# and UTF-8 builds), the Node tools' tests and the MSI under Wine, the release checks, the fuzz smoke run and the code
 # quality checks.
 # Fails on the first failing step.
 set -euo pipefail
@@ -57,6 +57,11 @@ cmake --preset windows-utf8 >/dev/null
 # Only what its UTF-8 cases use: the launcher and the helper programs.
 cmake --build --preset windows-utf8 --target veltrane probe starter report_reader
 ctest --preset windows-utf8 --no-tests=error
+
+step "The Node tools: their tests, and the MSI installed and removed under Wine"
+npm ci --prefix tools --no-audit --no-fund >/dev/null
+node --test tests/tools/
+tests/tools/msi_wine.py --launcher build/windows/veltrane.exe --helpers build/windows/tests/e2e
 
 step "The release: two builds compared, checksums, smoke run, packaging workflow"
 tests/release/check_release.sh
