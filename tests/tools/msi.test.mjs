@@ -144,6 +144,10 @@ test("an MSI per user writes only HKCU and the user's folders; per machine HKLM 
       assert.deepEqual(tops.sort(), places);
       const command = table(file, "Registry").find((row) => row[2].endsWith("open\\command"));
       assert.match(command[4], /^"\[#f[0-9a-f]+\]" "%1"$/);
+      // The uninstall entry's icon: the exe's own, from the Icon table.
+      assert.deepEqual(table(file, "Property").find((row) => row[0] === "ARPPRODUCTICON"),
+        ["ARPPRODUCTICON", "AppIcon.exe"]);
+      assert.equal(table(file, "Icon")[0][0], "AppIcon.exe");
     }
   });
 
