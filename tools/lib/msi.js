@@ -52,16 +52,18 @@ function associationIcons(settings, folder, files, staging) {
 
 // wixl takes only relative file names: it runs in the folder of the source.
 function runWixl(source, output, time) {
-  const result = spawnSync("wixl", ["-a", "x64", "-o", output, path.basename(source)], {
-    cwd: path.dirname(source), encoding: "utf8", env: { ...process.env, TZ: "UTC", SOURCE_DATE_EPOCH: String(time / 1000) },
-  });
+  // The cabinet's file dates are local times: UTC makes them the same everywhere.
+  const env = { ...process.env, TZ: "UTC", SOURCE_DATE_EPOCH: String(time / 1000) };
+  const result = spawnSync("wixl", ["-a", "x64", "-o", output, path.basename(source)],
+    { cwd: path.dirname(source), encoding: "utf8", env });
   if (result.error && result.error.code === "ENOENT") {
     throw new ToolError("wixl not found: install the Debian package wixl (apt-get install wixl), " +
       "or msitools elsewhere (brew install msitools)");
   }
   if (result.error || result.status !== 0) {
     const lines = `${result.stderr || ""}`.split("\n").filter((l) => /\S/.test(l) && !/GLib/.test(l));
-    throw new ToolError(`wixl could not build the MSI: ${lines[0] || result.error?.message || `status ${result.status}`}`);
+    const said = lines[0] || result.error?.message || `status ${result.status}`;
+    throw new ToolError(`wixl could not build the MSI: ${said}`);
   }
 }
 
@@ -97,12 +99,15 @@ function installDescription(settings, name) {
 }
 
 // The files to install, with the association icons from outside the app
-// folder copied into staging, each with the fixed time (the cabinet keeps
-// every file's time), named relative to staging (wixl takes no other names).
+// folder copied into staging, each with the fixed time while wixl runs (the
+// cabinet keeps every file's time), named relative to staging (wixl takes no
+// other names).
 function stageFiles(app, staging, time) {
   const files = listFiles(app.folder);
   const associations = associationIcons(app.settings, app.folder, files, staging);
   for (const file of files) {
+    const { atime, mtime } = fs.statSync(file.source);
+    file.restore = [file.source, atime, mtime];
     fs.utimesSync(file.source, time / 1000, time / 1000);
     file.source = path.relative(staging, file.source);
   }
@@ -110,11 +115,11 @@ function stageFiles(app, staging, time) {
   return { files, associations };
 }
 
-function writeSource(app, staging, version, time) {
+function writeSource(app, staged, staging, version) {
   const { scope, upgradeCode, shortcuts } = app.settings;
   const productCode = nameUuid(upgradeCode, `product\n${scope}\n${version}`);
-  const source = wixSource({ ...app, ...stageFiles(app, staging, time), version, upgradeCode,
-    productCode, scope, desktop: shortcuts.desktop, exeFile: `${app.exeName}.exe`,
+  const source = wixSource({ ...app, ...staged, version, upgradeCode, productCode, scope,
+    desktop: shortcuts.desktop, exeFile: `${app.exeName}.exe`,
     header: [`Made by veltrane-pack from ${path.basename(app.packFile)} and the app folder ` +
       `${path.basename(app.folder)}; made again on every pack, not to be edited.`,
     `${app.name} ${version}, installed ${installDescription(app.settings, app.name)}.`] });
@@ -131,8 +136,10 @@ export function buildMsi(app, outFile, log = console.log) {
   if (!fs.existsSync(exe)) throw new ToolError(`${exe} is missing: the MSI needs the app's exe`);
   const time = fixedTime();
   const staging = fs.mkdtempSync(`${outFile}.tmp-`);
+  let staged = { files: [] };
   try {
-    const productCode = writeSource(app, staging, version, time);
+    staged = stageFiles(app, staging, time);
+    const productCode = writeSource(app, staged, staging, version);
     const built = path.join(staging, "app.msi");
     const start = Date.now();
     runWixl(path.join(staging, "app.wxs"), built, time);
@@ -149,6 +156,7 @@ export function buildMsi(app, outFile, log = console.log) {
     if (!reproducible) log("msi: note: the package code and times are wixl's own: two builds differ");
     return { file: outFile, upgradeCode, productCode, version, reproducible };
   } finally {
+    for (const { restore } of staged.files) if (restore) fs.utimesSync(...restore);
     fs.rmSync(staging, { recursive: true, force: true });
   }
 }

@@ -107,7 +107,8 @@ function shortcut(app, folder, name) {
 function installFolder(app) {
   const inner = element("Directory", { Id: "INSTALLDIR", Name: app.name },
     [registration(app), folderElements(app, folderTree(app.files))]);
-  const base = app.scope === "machine" ? element("Directory", { Id: "ProgramFiles64Folder" }, inner) :
+  const base = app.scope === "machine" ?
+    element("Directory", { Id: "ProgramFiles64Folder" }, inner) :
     element("Directory", { Id: "LocalAppDataFolder" },
       element("Directory", { Id: "UserProgramsFolder", Name: "Programs" }, inner));
   return element("Directory", { Id: "TARGETDIR", Name: "SourceDir" }, [base,
@@ -134,7 +135,8 @@ export function wixSource(app) {
     element("Package", { InstallerVersion: "500", Compressed: "yes", InstallScope:
       app.scope === "machine" ? "perMachine" : "perUser", Description: `${app.name} ${app.version}`,
     Manufacturer: manufacturer }),
-    element("MajorUpgrade", { DowngradeErrorMessage: "A newer version of [ProductName] is already installed." }),
+    element("MajorUpgrade",
+      { DowngradeErrorMessage: "A newer version of [ProductName] is already installed." }),
     element("Media", { Id: "1", Cabinet: "app.cab", EmbedCab: "yes" }),
     element("Icon", { Id: ICON_ID, SourceFile: app.files.find((file) => file.relative === app.exeFile).source }),
     element("Property", { Id: "ARPPRODUCTICON", Value: ICON_ID }),
