@@ -155,7 +155,10 @@ test("the fourth version field is reported as ignored; a missing wixl is named",
   const root = fs.mkdtempSync(path.join(os.tmpdir(), "msi-test-"));
   t.after(() => fs.rmSync(root, { recursive: true, force: true }));
   appFolder(root);
-  const { lines, version } = build(root, { ...PACK, version: "1.2.3.4" }, path.join(root, "a.msi"));
+  // A relative output name, as a command line gives it.
+  const relative = path.relative(process.cwd(), path.join(root, "a.msi"));
+  const { lines, version } = build(root, { ...PACK, version: "1.2.3.4" }, relative);
+  assert.ok(fs.existsSync(path.join(root, "a.msi")));
   assert.equal(version, "1.2.3");
   assert.match(lines.join("\n"), /ignores the fourth field \(4\)/);
   assert.match(lines.join("\n"), /upgrade code \{[0-9A-F-]{36}\}: keep it/);

@@ -54,7 +54,7 @@ function associationIcons(settings, folder, files, staging) {
 function runWixl(source, output, time) {
   // The cabinet's file dates are local times: UTC makes them the same everywhere.
   const env = { ...process.env, TZ: "UTC", SOURCE_DATE_EPOCH: String(time / 1000) };
-  const result = spawnSync("wixl", ["-a", "x64", "-o", output, path.basename(source)],
+  const result = spawnSync("wixl", ["-a", "x64", "-o", path.resolve(output), path.basename(source)],
     { cwd: path.dirname(source), encoding: "utf8", env });
   if (result.error && result.error.code === "ENOENT") {
     throw new ToolError("wixl not found: install the Debian package wixl (apt-get install wixl), " +
@@ -130,7 +130,8 @@ function writeSource(app, staged, staging, version) {
 // Writes outFile, the MSI of the app folder. app: name, vendor, version,
 // description, exeName (without ".exe"), folder, settings (readMsiSettings),
 // packFile. Returns what it made and prints the codes to keep.
-export function buildMsi(app, outFile, log = console.log) {
+export function buildMsi(app, outFileGiven, log = console.log) {
+  const outFile = path.resolve(outFileGiven);
   const { version, ignored } = msiVersion(app.version, app.packFile);
   const exe = path.join(app.folder, `${app.exeName}.exe`);
   if (!fs.existsSync(exe)) throw new ToolError(`${exe} is missing: the MSI needs the app's exe`);
@@ -151,7 +152,7 @@ export function buildMsi(app, outFile, log = console.log) {
       log(`msi: version ${version}: Windows Installer ignores the fourth field (${ignored})`);
     }
     const { upgradeCode } = app.settings;
-    log(`msi: ${outFile}, installs ${installDescription(app.settings, app.name)}`);
+    log(`msi: ${path.basename(outFile)} installs ${installDescription(app.settings, app.name)}`);
     log(`msi: upgrade code {${upgradeCode}}: keep it for every later version of ${app.name}`);
     if (!reproducible) log("msi: note: the package code and times are wixl's own: two builds differ");
     return { file: outFile, upgradeCode, productCode, version, reproducible };
