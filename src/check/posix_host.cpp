@@ -81,6 +81,8 @@ bool lessIgnoringCase(const DirectoryEntry& a, const DirectoryEntry& b) {
 
 class PosixPlatform : public Platform {
  public:
+  LaunchMode launchMode() override { return LaunchMode::kClassic; }
+  std::string programPath() override { return std::string(); }
   char* commandLine() override { return commandLine_; }
   bool isLeadByte(unsigned char /*byte*/) override { return false; }
   // The environment of the machine the app will run on is unknown here.

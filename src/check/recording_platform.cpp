@@ -35,6 +35,15 @@ RecordingPlatform::RecordingPlatform(Platform& system, const std::string& comman
   commandLine_.push_back('\0');
 }
 
+// A configuration is checked as a classic launcher reads it.
+LaunchMode RecordingPlatform::launchMode() {
+  return LaunchMode::kClassic;
+}
+
+std::string RecordingPlatform::programPath() {
+  return std::string();
+}
+
 char* RecordingPlatform::commandLine() {
   return commandLine_.data();
 }

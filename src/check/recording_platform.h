@@ -41,6 +41,8 @@ class RecordingPlatform : public Platform {
   // In run mode: a console java.exe stood beside the javaw.exe and ran instead.
   bool javaInsteadOfJavaw() const { return javaInsteadOfJavaw_; }
 
+  LaunchMode launchMode() override;
+  std::string programPath() override;
   char* commandLine() override;
   bool isLeadByte(unsigned char byte) override;
   bool getEnvironmentVariable(const std::string& name, std::string* value) override;

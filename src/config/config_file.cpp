@@ -1,6 +1,7 @@
 // Locating and reading the configuration file.
 #include <cstring>
 
+#include "config/app_mode.h"
 #include "config/configuration_observer.h"
 #include "config/text_mode.h"
 #include "config/wrapper_configuration.h"
@@ -40,6 +41,11 @@ std::string pathBesideProgram(const std::string& programPath) {
 }  // namespace
 
 std::string WrapperConfiguration::configFilePathFrom(char* argumentTail) {
+  if (mode_ != LaunchMode::kClassic) {
+    // The exe's own file, wherever it was started from and however it was
+    // named: the tail belongs to the application.
+    return configPathOfProgram(programPath_);
+  }
   if (*argumentTail != '\0') {
     // The whole tail names the file, spaces included, unless it is quoted.
     return *argumentTail == '"' ? unquoteInPlace(argumentTail) : std::string(argumentTail);

@@ -1,6 +1,7 @@
 // The configuration keys and the listing of jar directories.
 #include <algorithm>
 
+#include "config/app_mode.h"
 #include "config/configuration_keys.h"
 #include "config/configuration_observer.h"
 #include "config/wrapper_configuration.h"
@@ -21,7 +22,11 @@ std::string_view configurationKey(std::string_view line) {
 
 void WrapperConfiguration::applyLine(std::string_view line) {
   const std::string_view key = configurationKey(line);
-  const std::string value = lineValue(line);
+  // App mode expands a value before anything reads it: "addjars
+  // %EXEDIR%\lib" lists that folder, "addpath" splits the expanded text.
+  const std::string value = mode_ == LaunchMode::kClassic
+                                ? lineValue(line)
+                                : expandValue(platform_, lineValue(line), exeFolder_);
   if (observer_ != nullptr) {
     observer_->lineApplied(line, key, value);
   }

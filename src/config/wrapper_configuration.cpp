@@ -1,5 +1,7 @@
 #include "config/wrapper_configuration.h"
 
+#include "config/app_mode.h"
+
 namespace veltrane {
 
 namespace {
@@ -12,8 +14,20 @@ bool isTrimmed(char c) {
 
 WrapperConfiguration::WrapperConfiguration(Platform& platform, char* argumentTail,
                                            ConfigurationObserver* observer)
-    : platform_(platform), observer_(observer) {
+    : platform_(platform), observer_(observer), mode_(platform.launchMode()) {
+  if (mode_ != LaunchMode::kClassic) {
+    programPath_ = platform.programPath();
+    exeFolder_ = programFolder(programPath_);
+  }
+  if (mode_ == LaunchMode::kConsole) {
+    jvmCommand_ = "java.exe";  // a command-line app writes to the caller's console
+  }
   readConfigFile(argumentTail);
+  if (mode_ != LaunchMode::kClassic && *argumentTail != '\0') {
+    // Exactly as the caller wrote it, quotes included, so the application
+    // parses the same arguments the launcher was given.
+    appendJoined(appParams_, argumentTail, " ");
+  }
   readInheritedPath();
   buildClasspathArgument();
   quoteJvmCommand();

@@ -18,7 +18,9 @@ class WrapperConfiguration {
   // Runs the whole configuration phase: defaults, the configuration file
   // found from the argument tail, the inherited PATH, the class path and the
   // quoting of the VM command. The argument tail is a part of the process
-  // command line; locating the file may cut that text in place. An observer,
+  // command line; locating the file may cut that text in place. In app mode
+  // the file is the one beside the running exe, the tail is left whole and
+  // goes behind the "param" values, and values are expanded. An observer,
   // if given, is told what each line did; it changes nothing.
   WrapperConfiguration(Platform& platform, char* argumentTail,
                        ConfigurationObserver* observer = nullptr);
@@ -35,6 +37,7 @@ class WrapperConfiguration {
   const std::string& classpathArgument() const { return classpathArgument_; }
   const std::string& configFilePath() const { return configFilePath_; }
   const std::string& pathAssignment() const { return pathAssignment_; }
+  LaunchMode mode() const { return mode_; }
 
   // The system error of the failed attempt to open or read the configuration
   // file, or 0 when it was read to its end.
@@ -72,6 +75,9 @@ class WrapperConfiguration {
 
   Platform& platform_;
   ConfigurationObserver* observer_;
+  const LaunchMode mode_;
+  std::string programPath_;  // in app mode: the running exe's file
+  std::string exeFolder_;    // and what %EXEDIR% stands for
 
   std::string mainClass_;
   std::string jvmCommand_ = "javaw.exe";

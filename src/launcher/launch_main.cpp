@@ -25,14 +25,10 @@ std::vector<std::string> childArguments(const WrapperConfiguration& configuratio
           configuration.classpathArgument(), configuration.mainClass(), configuration.appParams()};
 }
 
-int launchMain(Platform& platform, char* argumentTail) {
-  const WrapperConfiguration configuration(platform, argumentTail);
-  int errorNumber = startingErrorNumber(configuration);
-  installPathAssignment(platform, configuration.pathAssignment());
-  if (spawnAndWait(platform, configuration.jvmCommand(), childArguments(configuration),
-                   errorNumber) == 0) {
-    return 0;
-  }
+namespace {
+
+int showFailureReport(Platform& platform, const WrapperConfiguration& configuration,
+                      int errorNumber) {
   // The name is looked up only now: a clean launch never reads resources.
   const std::string name = platform.applicationName();
   // The box shows a report short enough for the screen; the VM got every
@@ -41,6 +37,40 @@ int launchMain(Platform& platform, char* argumentTail) {
                                        errorText(errorNumber)),
                        reportCaption(name));
   return 1;
+}
+
+// Once the VM runs it speaks for itself: its exit status is the launcher's,
+// and it has shown its own errors. The report is kept for what the launcher
+// failed at: a configuration it could not read, a VM it could not start.
+int launchApp(Platform& platform, const WrapperConfiguration& configuration) {
+  if (configuration.configFileError() != 0) {
+    return showFailureReport(platform, configuration, startingErrorNumber(configuration));
+  }
+  installPathAssignment(platform, configuration.pathAssignment());
+  int errorNumber = kNoError;
+  const int status = spawnAndWait(platform, configuration.jvmCommand(),
+                                  childArguments(configuration), errorNumber);
+  // Every start that fails leaves its reason; one that ran leaves none.
+  if (errorNumber == kNoError) {
+    return status;
+  }
+  return showFailureReport(platform, configuration, errorNumber);
+}
+
+}  // namespace
+
+int launchMain(Platform& platform, char* argumentTail) {
+  const WrapperConfiguration configuration(platform, argumentTail);
+  if (configuration.mode() != LaunchMode::kClassic) {
+    return launchApp(platform, configuration);
+  }
+  int errorNumber = startingErrorNumber(configuration);
+  installPathAssignment(platform, configuration.pathAssignment());
+  if (spawnAndWait(platform, configuration.jvmCommand(), childArguments(configuration),
+                   errorNumber) == 0) {
+    return 0;
+  }
+  return showFailureReport(platform, configuration, errorNumber);
 }
 
 void runLauncher(Platform& platform) {

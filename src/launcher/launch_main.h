@@ -20,7 +20,9 @@ std::vector<std::string> childArguments(const WrapperConfiguration& configuratio
 
 // Builds the configuration, installs the PATH, starts the Java VM and waits
 // for it. Returns 0 when the VM ended with status 0; otherwise shows the
-// failure report and returns 1.
+// failure report and returns 1. In app mode, returns the VM's exit status
+// once it ran, and reports (returning 1) only a configuration file that
+// could not be read or a VM that could not be started.
 int launchMain(Platform& platform, char* argumentTail);
 
 // The whole life of the process: finds the argument tail in the command

@@ -54,6 +54,15 @@ struct ProcessOutcome {
   SystemError error = 0;
 };
 
+// How the launcher was made to launch. Classic reads the configuration the
+// argument tail names (or the one beside the program as it was started) and
+// reports every launch that did not end with status 0. App mode reads the
+// configuration beside the running exe, hands the argument tail to the
+// application, expands %EXEDIR% and %NAME% in values, and passes the VM's exit
+// status on. The console launcher is app mode for command-line apps: its VM
+// is java.exe, and its report goes to standard error.
+enum class LaunchMode { kClassic, kApp, kConsole };
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -61,6 +70,13 @@ class Platform {
   // The process command line as a writable text owned by the process: a NUL
   // written into it shows in every later call.
   virtual char* commandLine() = 0;
+
+  // The launch mode the launcher was made with.
+  virtual LaunchMode launchMode() = 0;
+
+  // The full path of the running program's file, as the system knows it
+  // (not as the command line names it), of any length.
+  virtual std::string programPath() = 0;
 
   // Whether the byte is a lead byte of a double-byte character in the ANSI
   // code page.

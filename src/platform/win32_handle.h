@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -37,6 +38,11 @@ class UniqueHandle {
 
 // UTF-16 text converted to the code page (CP_ACP, CP_UTF8, ...).
 std::string narrowFromWide(UINT codePage, const std::wstring& text);
+
+// Text in the ANSI code page as UTF-16 with a terminating NUL, for the wide
+// message box (the ANSI one cannot show a text of more than 32,767
+// characters) and the console.
+std::vector<wchar_t> wideFromAnsi(const std::string& text);
 
 // Takes over a file handle that was just opened (INVALID_HANDLE_VALUE when
 // the open failed, its error still the last one) and reads the file as

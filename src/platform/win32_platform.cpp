@@ -10,9 +10,38 @@ namespace veltrane {
 
 namespace {
 
-// Text in the ANSI code page as UTF-16 with a terminating NUL, for the wide
-// message box: the ANSI one cannot show a text of more than 32,767
-// characters.
+// Branding writes the product name as string 1 and the launch mode as
+// string 2 of the program's own language-neutral string table.
+constexpr unsigned kProductNameId = 1;
+constexpr unsigned kLaunchModeId = 2;
+
+// A string of the program's own string table, or an empty text when there
+// is none. Read through kernel32 alone, so neither the report nor the start
+// needs USER32 for it.
+std::wstring stringResource(unsigned id) {
+  constexpr WORD kStringTableType = 6;  // RT_STRING, named here in its wide form
+  // Strings are stored in blocks of 16, each a length and that many UTF-16 units.
+  HRSRC found =
+      FindResourceExW(nullptr, MAKEINTRESOURCEW(kStringTableType), MAKEINTRESOURCEW(id / 16 + 1),
+                      MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+  HGLOBAL loaded = found == nullptr ? nullptr : LoadResource(nullptr, found);
+  const auto* units = static_cast<const WCHAR*>(loaded == nullptr ? nullptr : LockResource(loaded));
+  if (units == nullptr) {
+    return std::wstring();
+  }
+  const size_t count = SizeofResource(nullptr, found) / sizeof(WCHAR);
+  size_t at = 0;
+  for (unsigned index = 0; index < id % 16 && at < count; ++index) {
+    at += 1 + units[at];
+  }
+  if (at >= count || units[at] > count - at - 1) {
+    return std::wstring();  // a damaged table: no text rather than a wrong one
+  }
+  return std::wstring(units + at + 1, units[at]);
+}
+
+}  // namespace
+
 std::vector<wchar_t> wideFromAnsi(const std::string& text) {
   const int size = static_cast<int>(text.size());
   const int length = size == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
@@ -23,33 +52,23 @@ std::vector<wchar_t> wideFromAnsi(const std::string& text) {
   return wide;
 }
 
-// The product name that branding writes into string 1 of the program's own
-// string table, or an empty text when there is none. Read through kernel32
-// alone, so the report needs no more of USER32 than the box.
-std::wstring productNameResource() {
-  constexpr unsigned kProductNameId = 1;
-  constexpr WORD kStringTableType = 6;  // RT_STRING, named here in its wide form
-  // Strings are stored in blocks of 16, each a length and that many UTF-16 units.
-  HRSRC found = FindResourceExW(nullptr, MAKEINTRESOURCEW(kStringTableType),
-                                MAKEINTRESOURCEW(kProductNameId / 16 + 1),
-                                MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
-  HGLOBAL loaded = found == nullptr ? nullptr : LoadResource(nullptr, found);
-  const auto* units = static_cast<const WCHAR*>(loaded == nullptr ? nullptr : LockResource(loaded));
-  if (units == nullptr) {
-    return std::wstring();
-  }
-  const size_t count = SizeofResource(nullptr, found) / sizeof(WCHAR);
-  size_t at = 0;
-  for (unsigned index = 0; index < kProductNameId % 16 && at < count; ++index) {
-    at += 1 + units[at];
-  }
-  if (at >= count || units[at] > count - at - 1) {
-    return std::wstring();  // a damaged table: no name rather than a wrong one
-  }
-  return std::wstring(units + at + 1, units[at]);
+LaunchMode Win32Platform::launchMode() {
+  // Anything but "app" is classic: an unbranded launcher behaves as it always has.
+  return stringResource(kLaunchModeId) == L"app" ? LaunchMode::kApp : LaunchMode::kClassic;
 }
 
-}  // namespace
+std::string Win32Platform::programPath() {
+  // The buffer grows until the whole path fits: a long path is never cut.
+  std::string path(MAX_PATH, '\0');
+  while (true) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
 
 char* Win32Platform::commandLine() {
   return GetCommandLineA();
@@ -171,7 +190,7 @@ ProcessOutcome Win32Platform::runProcess(const std::string& application,
 }
 
 std::string Win32Platform::applicationName() {
-  const std::wstring branded = productNameResource();
+  const std::wstring branded = stringResource(kProductNameId);
   if (branded.empty()) {
     return "Veltrane";
   }

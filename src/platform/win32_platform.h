@@ -8,6 +8,8 @@ namespace veltrane {
 
 class Win32Platform : public Platform {
  public:
+  LaunchMode launchMode() override;
+  std::string programPath() override;
   char* commandLine() override;
   bool isLeadByte(unsigned char byte) override;
   bool getEnvironmentVariable(const std::string& name, std::string* value) override;

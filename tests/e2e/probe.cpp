@@ -1,8 +1,14 @@
 // Stands in for javaw.exe. Records what the launcher handed over into
 // <own path without extension>.record, as four NUL-terminated texts: the
 // command line, the inherited PATH, the current directory (all three in the
-// ANSI code page) and the wide command line in UTF-8. Exits with the
-// number in <own path without extension>.status, or 0 when there is none.
+// ANSI code page) and the wide command line in UTF-8. Writes the bytes of
+// <stem>.out, if there is one, to its standard output. With a <stem>.wait
+// file it then waits for Ctrl-C or Ctrl-Break, as a VM's shutdown hook
+// would: it writes the event's number to <stem>.event and, a second later,
+// exits with 130
+// (its sign that it is ready is <stem>.ready; after 20 s without an event it
+// exits with 122). Exits with the number in <stem>.status, or 0 when there
+// is none.
 #include <windows.h>
 
 #include <cstdio>
@@ -29,10 +35,44 @@ static std::string utf8FromWide(const wchar_t* text) {
   return value;
 }
 
+static std::wstring stem;
+
+static BOOL WINAPI onConsoleEvent(DWORD event) {
+  if (FILE* record = _wfopen((stem + L".event").c_str(), L"wb")) {
+    std::fprintf(record, "%lu", event);
+    std::fclose(record);
+  }
+  Sleep(1000);  // a shutdown hook at work: the launcher must wait for it
+  ExitProcess(130);
+}
+
+static bool exists(const wchar_t* ending) {
+  return GetFileAttributesW((stem + ending).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Copies <stem>.out to standard output, then waits for a console event when
+// asked to.
+static void echoAndWait() {
+  if (FILE* out = _wfopen((stem + L".out").c_str(), L"rb")) {
+    char buffer[4096];
+    DWORD written = 0;
+    for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
+      WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), buffer, static_cast<DWORD>(read), &written,
+                nullptr);
+    std::fclose(out);
+  }
+  if (!exists(L".wait"))
+    return;
+  SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+  std::fclose(_wfopen((stem + L".ready").c_str(), L"wb"));
+  Sleep(20000);
+  ExitProcess(122);
+}
+
 int main() {
   // Its own path is read wide, so it finds its files in any folder.
   wchar_t ownPath[MAX_PATH];
-  std::wstring stem(ownPath, GetModuleFileNameW(nullptr, ownPath, MAX_PATH));
+  stem.assign(ownPath, GetModuleFileNameW(nullptr, ownPath, MAX_PATH));
   stem.resize(stem.rfind(L'.'));
 
   const std::string fields[] = {GetCommandLineA(), environmentValue("PATH"), currentDirectory(),
@@ -43,6 +83,7 @@ int main() {
   for (const std::string& field : fields)
     std::fwrite(field.c_str(), 1, field.size() + 1, record);
   std::fclose(record);
+  echoAndWait();
 
   int status = 0;
   if (FILE* statusFile = _wfopen((stem + L".status").c_str(), L"r")) {

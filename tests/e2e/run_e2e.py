@@ -692,6 +692,142 @@ def utf8_launcher_report_shows_greek_and_chinese_letters(c):
                  "exit code and report, read wide")
 
 
+# --- App mode and the console launcher ----------------------------------------
+
+APP_FOLDER = "My Apps/Acme Draw"  # an install folder with blanks in its name
+
+
+def app_layout(c, name="tool", status=0, extra=""):
+    """An app-mode launcher in APP_FOLDER with its own runtime, jars, classes
+    and native folder, all named through %EXEDIR%. Returns the probe's path."""
+    root = APP_FOLDER + "/"
+    c.copy(c.run.app_launcher(), root + name + ".exe")
+    c.probe(root + "runtime/bin/javaw.exe", status)
+    c.write(root + "lib/a.jar", b"")
+    for folder in (root + "classes", root + "native", "elsewhere"):
+        c.mkdir(folder)
+    lines = ["jvm %EXEDIR%\\runtime\\bin\\javaw.exe", "addjars %EXEDIR%\\lib",
+             "addpath %EXEDIR%\\classes", "addsyspath %EXEDIR%\\native",
+             'vmparam "-Dapp.home=%EXEDIR%"', "mainclass com.acme.draw.Main",
+             "param --data=%EXEDIR%\\data"]
+    c.write(root + name + ".config", "\r\n".join(lines) + "\r\n" + extra)
+    return root + "runtime/bin/javaw.exe"
+
+
+@case
+def app_mode_reads_its_own_config_and_expands_values_from_another_folder(c):
+    vm = app_layout(c, extra="vmparam -Duser=%Acme_User%\r\nparam %ACME_UNDEFINED%\r\n")
+    home = c.win(APP_FOLDER)
+    exit_code, report = c.launch('"%s"' % c.win(APP_FOLDER + "/tool.exe"),
+                                 app=APP_FOLDER + "/tool.exe", cwd="elsewhere",
+                                 prepare=["ACME_USER=jo"], caption="Error starting Acme Draw")
+    expect_equal((exit_code, report), (0, None), "exit code and report")
+    classes = "%s\\classes;%s\\lib\\a.jar" % (home, home)
+    expect_equal(c.record(vm), ['"%s\\runtime\\bin\\javaw.exe" "-Dapp.home=%s" -Duser=jo '
+                                '-classpath "%s" com.acme.draw.Main --data=%s\\data %%ACME_UNDEFINED%%'
+                                % (home, home, classes, home),
+                                ";%s\\native;%s" % (home, SYSTEM_PATH), c.win("elsewhere")],
+                 "child command line, PATH and current directory")
+
+
+@case
+def app_mode_hands_the_arguments_on_and_exits_with_the_vms_status(c):
+    vm = app_layout(c, status=7)
+    arguments = '"C:\\some folder\\doc.acd" --flag'
+    exit_code, report = c.launch('tool %s' % arguments, app=APP_FOLDER + "/tool.exe",
+                                 cwd="elsewhere", caption="Error starting Acme Draw")
+    expect_equal((exit_code, report), (7, None), "exit code and report (no window)")
+    expect(c.record(vm)[0].endswith(" --data=%s\\data %s" % (c.win(APP_FOLDER), arguments)),
+           "the VM's command line ends with the arguments as given", c.record(vm)[0])
+
+
+@case
+def app_mode_launcher_named_in_capitals(c):
+    vm = app_layout(c, name="ACMEDRAW")
+    command = c.win(APP_FOLDER + "/ACMEDRAW.EXE")
+    exit_code, report = c.launch(command, app=APP_FOLDER + "/ACMEDRAW.exe", cwd="elsewhere",
+                                 caption="Error starting Acme Draw")
+    expect_equal((exit_code, report), (0, None), "exit code and report")
+    expect(c.record(vm) is not None, "the VM of ACMEDRAW.config ran")
+
+
+@case
+def app_mode_reports_what_the_launcher_failed_at(c):
+    vm = app_layout(c)
+    launch = dict(app=APP_FOLDER + "/tool.exe", cwd="elsewhere", caption="Error starting Acme Draw")
+    config = c.win(APP_FOLDER + "/tool.config")
+    os.remove(c.path(vm))
+    exit_code, report = c.launch("tool doc.acd", **launch)
+    expect_equal(exit_code, 1, "exit code, the VM missing")
+    expect(report is not None and report.startswith(
+        'Couldn\'t start Acme Draw using "%s\\runtime\\bin\\javaw.exe ' % c.win(APP_FOLDER)) and
+        report.endswith("commandline: tool doc.acd\nError Message: No such file or directory"),
+        "the report with the expanded VM, the VM missing", report)
+    c.probe(vm)
+    os.remove(c.path(APP_FOLDER + "/tool.config"))
+    exit_code, report = c.launch("tool doc.acd", **launch)
+    expect_equal((exit_code, report), (1, report_of(
+        "javaw.exe    doc.acd", config, "tool doc.acd", "No such file or directory",
+        name="Acme Draw")), "exit code and report, the configuration missing")
+    expect(c.record(vm) is None, "the VM was not started")
+
+
+def console_layout(c, status=0, output=b""):
+    """The console launcher, branded, as tool.exe with java.exe on the PATH."""
+    c.copy(c.run.console_launcher(), "app/tool.exe")
+    c.probe("bin/java.exe", status)
+    c.write("bin/java.out", output)
+    c.write("app/tool.config", "mainclass com.acme.Cli\r\n")
+    return c.win("bin") + ";" + SYSTEM_PATH
+
+
+@case
+def console_launcher_pipes_the_vms_output_and_passes_its_status_on(c):
+    headers = tool_output(c.run.objdump, "-p", c.run.console)
+    expect("(Windows CUI)" in headers, "the console subsystem")
+    dlls = {line.split()[-1].lower() for line in headers.splitlines() if "DLL Name:" in line}
+    expect(dlls and dlls <= SYSTEM_DLLS - {"user32.dll"}, "only system DLLs imported", sorted(dlls))
+    path = console_layout(c, status=42, output=b"version 1.2\r\nready\r\n")
+    exit_code, report = c.launch("tool --version", app="app/tool.exe", path=path,
+                                 prepare=["stdout:" + c.win("out.txt"),
+                                          "stderr:" + c.win("err.txt")])
+    expect_equal((exit_code, report), (42, None), "exit code and report")
+    with open(c.path("out.txt"), "rb") as out, open(c.path("err.txt"), "rb") as err:
+        expect_equal((out.read(), err.read()), (b"version 1.2\r\nready\r\n", b""),
+                     "standard output through the pipe, standard error")
+    expect_equal(c.record("bin/java.exe")[0], '"java.exe"   com.acme.Cli --version',
+                 "the VM's command line")
+
+
+@case
+def console_launcher_writes_its_report_to_standard_error(c):
+    console_layout(c)
+    exit_code, report = c.launch("tool --version", app="app/tool.exe", path=c.win("empty"),
+                                 prepare=["stdout:" + c.win("out.txt"),
+                                          "stderr:" + c.win("err.txt")],
+                                 caption="Error starting Acme Tool")
+    expect_equal((exit_code, report), (1, None), "exit code and report box (none)")
+    with open(c.path("err.txt"), "rb") as err:
+        expect_equal(err.read().decode("cp1252"), report_of(
+            "java.exe   com.acme.Cli --version", c.win("app/tool.config"), "tool --version",
+            "No such file or directory", name="Acme Tool").replace("\n", "\r\n") + "\r\n",
+            "the report on standard error")
+
+
+@case
+def console_launcher_survives_ctrl_c_and_returns_the_vms_status(c):
+    # Wine delivers Ctrl-C to the console's processes; Ctrl-Break to a process
+    # group fails there (GenerateConsoleCtrlEvent: invalid handle).
+    path = console_layout(c)
+    c.write("bin/java.wait", b"")
+    exit_code, _ = c.launch("tool", app="app/tool.exe", path=path,
+                            prepare=["stderr:" + c.win("err.txt"),
+                                     "ctrl-c:" + c.win("bin/java.ready")])
+    with open(c.path("bin/java.event"), "rb") as event:
+        expect_equal(event.read(), b"0", "the event the VM's handler got (Ctrl-C)")
+    expect_equal(exit_code, 130, "the launcher's exit code: the VM's")
+
+
 # --- veltrane-check ------------------------------------------------------------
 
 def check(c, *arguments, cwd=""):
@@ -802,6 +938,8 @@ class Run:
         os.makedirs(self.cases)
         self.wine = Wine(self.work)
         self.utf8 = options.utf8_launcher
+        self.console = options.console_launcher
+        self.branded = {}
 
     def helper(self, name):
         return os.path.join(self.helpers, name + ".exe")
@@ -823,6 +961,24 @@ class Run:
                 out.write('{"codePage": "utf-8"}')
             self.brand(brand_file, self.launcher, self.utf8)
         return self.utf8
+
+    def branded_copy(self, name, source, brand):
+        """The source launcher branded with the brand keys, made once per run."""
+        if name not in self.branded:
+            self.branded[name] = os.path.join(self.work, name + ".exe")
+            brand_file = os.path.join(self.work, name + ".json")
+            with open(brand_file, "w") as out:
+                json.dump(brand, out)
+            self.brand(brand_file, source, self.branded[name])
+        return self.branded[name]
+
+    def app_launcher(self):
+        return self.branded_copy("app", self.launcher, {"productName": "Acme Draw", "mode": "app"})
+
+    def console_launcher(self):
+        if not self.console:
+            raise AssertionError("no --console-launcher given")
+        return self.branded_copy("console", self.console, {"productName": "Acme Tool"})
 
     def start(self):
         prefix = self.wine.start()
@@ -886,6 +1042,7 @@ def main():
     parser.add_argument("--helpers", required=True, help="folder of probe, starter, report_reader")
     parser.add_argument("--work", required=True, help="folder for the prefix and the cases")
     parser.add_argument("--only", help="run only the cases whose name holds this text")
+    parser.add_argument("--console-launcher", help="the veltrane-console.exe to test")
     parser.add_argument("--utf8-launcher", help="a launcher built for UTF-8 for the utf8 cases "
                         "(default: the launcher branded with the UTF-8 code page)")
     parser.add_argument("--screenshot", help="also save a failure report screenshot here")

@@ -7,7 +7,13 @@
 //   "serve:\\.\pipe\NAME=FILE" serves the file's bytes through that named
 //     pipe from a thread, to the first client, and then closes the pipe;
 //   "hold:FILE" keeps the file open for writing (others may only read it)
-//     while the program runs, as an editor would.
+//     while the program runs, as an editor would;
+//   "stdout:FILE" reads the program's standard output through a pipe into
+//     the file; "stderr:FILE" writes its standard error into the file (its
+//     input is then NUL);
+//   "ctrl-c:FILE" and "ctrl-break:FILE" send that console event once the
+//     file exists (the VM's sign that it is ready): Ctrl-Break to the
+//     program's own process group, Ctrl-C to the whole console.
 // With "--utf8" after the job file, the texts are UTF-8 and the program is
 // started wide.
 #include <windows.h>
@@ -45,8 +51,86 @@ static DWORD WINAPI servePipe(void* argument) {
   return 0;
 }
 
+// What the program's standard handles and console events are to be.
+struct Redirection {
+  std::string outputFile;  // read through a pipe
+  std::string errorFile;
+  std::string readyFile;  // when it appears, the event is sent
+  DWORD event = CTRL_C_EVENT;
+  bool sendsEvent = false;
+};
+static Redirection redirection;
+
+struct PipeReader {
+  HANDLE pipe;
+  std::string file;
+};
+
+static DWORD WINAPI readPipe(void* argument) {
+  PipeReader* reader = static_cast<PipeReader*>(argument);
+  std::ofstream out(reader->file, std::ios::binary);
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(reader->pipe, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    out.write(buffer, read);
+  return 0;
+}
+
+static HANDLE inheritable(HANDLE handle) {
+  SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+  return handle;
+}
+
+// Sets the program's standard handles; returns the thread that reads its
+// output, or nullptr.
+static HANDLE redirect(STARTUPINFOA* startup) {
+  if (redirection.outputFile.empty() && redirection.errorFile.empty())
+    return nullptr;
+  startup->dwFlags |= STARTF_USESTDHANDLES;
+  startup->hStdInput = inheritable(
+      CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  startup->hStdOutput = startup->hStdError = inheritable(GetStdHandle(STD_ERROR_HANDLE));
+  if (!redirection.errorFile.empty())
+    startup->hStdError =
+        inheritable(CreateFileA(redirection.errorFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (redirection.outputFile.empty())
+    return nullptr;
+  HANDLE readEnd = nullptr;
+  CreatePipe(&readEnd, &startup->hStdOutput, nullptr, 0);
+  inheritable(startup->hStdOutput);
+  return CreateThread(nullptr, 0, readPipe, new PipeReader{readEnd, redirection.outputFile}, 0,
+                      nullptr);
+}
+
+static void sendEventWhenReady(DWORD processId) {
+  const DWORD deadline = GetTickCount() + 20000;
+  while (GetFileAttributesA(redirection.readyFile.c_str()) == INVALID_FILE_ATTRIBUTES &&
+         GetTickCount() < deadline)
+    Sleep(20);
+  // Ctrl-C goes to every process of the console: the starter lets it pass.
+  SetConsoleCtrlHandler(nullptr, TRUE);
+  if (!GenerateConsoleCtrlEvent(redirection.event,
+                                redirection.event == CTRL_C_EVENT ? 0 : processId))
+    std::fprintf(stderr, "starter: GenerateConsoleCtrlEvent failed with error %lu\n",
+                 GetLastError());
+}
+
 // Returns false when the change could not be made.
 static bool prepare(const std::string& change) {
+  const size_t colon = change.find(':');
+  const std::string kind = colon == std::string::npos ? "" : change.substr(0, colon);
+  const std::string file = colon == std::string::npos ? "" : change.substr(colon + 1);
+  if (kind == "stdout" || kind == "stderr") {
+    (kind == "stdout" ? redirection.outputFile : redirection.errorFile) = file;
+    return true;
+  }
+  if (kind == "ctrl-c" || kind == "ctrl-break") {
+    redirection.readyFile = file;
+    redirection.event = kind == "ctrl-c" ? CTRL_C_EVENT : CTRL_BREAK_EVENT;
+    redirection.sendsEvent = true;
+    return true;
+  }
   const size_t equals = change.find('=');
   if (change.compare(0, 6, "serve:") == 0 && equals != std::string::npos) {
     const std::string name = change.substr(6, equals - 6);
@@ -104,18 +188,36 @@ int main(int argc, char** argv) {
     }
   }
 
+  // Console events need a console that the program shares: Wine gives a
+  // program started without a terminal none of its own.
+  if (redirection.sendsEvent && GetConsoleWindow() == nullptr) {
+    FreeConsole();
+    AllocConsole();
+  }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
+  const HANDLE outputReader = redirect(&startup);
+  const BOOL inherit = (startup.dwFlags & STARTF_USESTDHANDLES) != 0;
+  const DWORD group = redirection.event == CTRL_BREAK_EVENT ? CREATE_NEW_PROCESS_GROUP : 0;
   PROCESS_INFORMATION process = {};
   const BOOL started =
       utf8 ? startWide(fields, &process)
-           : CreateProcessA(fields[0].c_str(), fields[1].data(), nullptr, nullptr, FALSE, 0,
+           : CreateProcessA(fields[0].c_str(), fields[1].data(), nullptr, nullptr, inherit, group,
                             nullptr, fields[2].c_str(), &startup, &process);
   if (!started) {
     std::fprintf(stderr, "starter: CreateProcessA failed with error %lu\n", GetLastError());
     return 102;
   }
+  if (outputReader != nullptr) {
+    // Only the program and its children hold the pipe's writing end now: it
+    // ends when they do.
+    CloseHandle(startup.hStdOutput);
+  }
+  if (redirection.sendsEvent)
+    sendEventWhenReady(process.dwProcessId);
   WaitForSingleObject(process.hProcess, INFINITE);
+  if (outputReader != nullptr)
+    WaitForSingleObject(outputReader, 10000);
   DWORD exitCode = 103;
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hThread);

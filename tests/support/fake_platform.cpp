@@ -46,6 +46,14 @@ std::string FakePlatform::environment(const std::string& name) const {
   return found == environment_.end() ? std::string() : found->second;
 }
 
+LaunchMode FakePlatform::launchMode() {
+  return mode;
+}
+
+std::string FakePlatform::programPath() {
+  return program;
+}
+
 char* FakePlatform::commandLine() {
   return commandLine_.data();
 }

@@ -58,8 +58,12 @@ class FakePlatform : public Platform {
   std::vector<Message> messages;
   std::optional<int> exitStatus;
   std::string name = "Veltrane";  // what applicationName returns
+  LaunchMode mode = LaunchMode::kClassic;
+  std::string program = "C:\\apps\\tool.exe";  // what programPath returns
   std::string environment(const std::string& name) const;
 
+  LaunchMode launchMode() override;
+  std::string programPath() override;
   char* commandLine() override;
   bool isLeadByte(unsigned char byte) override;
   bool getEnvironmentVariable(const std::string& name, std::string* value) override;

@@ -35,9 +35,12 @@ struct Located {
   std::string commandLineAfter;
 };
 
-Located locate(const std::string& commandLine) {
+Located locate(const std::string& commandLine, LaunchMode mode = LaunchMode::kClassic,
+               const std::string& program = "") {
   FakePlatform platform;
   platform.setCommandLine(commandLine);
+  platform.mode = mode;
+  platform.program = program;
   WrapperConfiguration config(platform, argumentTail(platform.commandLine(), platform));
   return {config.configFilePath(), platform.commandLine()};
 }
@@ -66,6 +69,28 @@ TEST(ReadConfigFile, LocatesTheFileFromTheTailOrTheProgramPath) {
     const Located located = locate(c.commandLine);
     EXPECT_EQ(located.configFilePath, c.configFilePath) << c.commandLine;
     EXPECT_EQ(located.commandLineAfter, c.commandLineAfter) << c.commandLine;
+  }
+}
+
+TEST(ReadConfigFile, AppModeReadsTheFileOfTheRunningExeAndLeavesTheCommandLineWhole) {
+  struct Case {
+    const char* program;
+    const char* commandLine;
+    const char* configFilePath;
+  };
+  const Case cases[] = {
+      {"C:\\Apps\\ACMEDRAW.EXE", "ACMEDRAW", "C:\\Apps\\ACMEDRAW.config"},
+      {"C:\\my apps\\tool.exe", "\"C:\\my apps\\tool.exe\" \"D:\\a.cfg\" x",
+       "C:\\my apps\\tool.config"},
+      {"C:\\x.exe.d\\tool", "tool other.cfg", "C:\\x.exe.d\\tool.config"},
+      {"C:\\x.d\\tool.v2.Exe", "\"tool", "C:\\x.d\\tool.v2.config"},
+  };
+  for (const LaunchMode mode : {LaunchMode::kApp, LaunchMode::kConsole}) {
+    for (const Case& c : cases) {
+      const Located located = locate(c.commandLine, mode, c.program);
+      EXPECT_EQ(located.configFilePath, c.configFilePath) << c.program;
+      EXPECT_EQ(located.commandLineAfter, c.commandLine) << c.program;
+    }
   }
 }
 

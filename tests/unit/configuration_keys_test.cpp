@@ -74,5 +74,54 @@ TEST(ScanJarDirectory, MissingDirectoriesAddNothingAndLaterOnesFollowInFileOrder
   EXPECT_EQ(config->classpathArgument(), "-classpath \"C:\\two\\y.jar;C:\\one\\x.jar\"");
 }
 
+TEST(ApplyLine, AppModeExpandsTheExeFolderAndEnvironmentVariablesInEveryValue) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"param %EXEDIR%\\data", "C:\\my apps\\data"},
+      {"param %exedir%", "C:\\my apps"},  // names ignore case
+      {"param -Dh=%Home%;%HOME%", "-Dh=C:\\u;C:\\u"},
+      {"param %UNDEFINED% %%", "%UNDEFINED% %%"},  // stays as written
+      {"param 100% %HOME% 5%", "100% C:\\u 5%"},   // a lone sign is text
+      {"param %TWICE%", "%HOME%"},                 // not expanded again
+      {"param %HOME%%EXEDIR%", "C:\\uC:\\my apps"},
+  };
+  for (const auto& [line, expanded] : cases) {
+    FakePlatform platform;
+    platform.mode = LaunchMode::kApp;
+    platform.program = "C:\\my apps\\tool.exe";
+    platform.setEnvironment("HOME", "C:\\u");
+    platform.setEnvironment("TWICE", "%HOME%");
+    platform.addFile("C:\\my apps\\tool.config", line);
+    char tail[] = "";
+    const WrapperConfiguration config(platform, tail);
+    EXPECT_EQ(config.appParams(), expanded) << line;
+  }
+}
+
+TEST(ApplyLine, AppModeExpandsBeforeTheKeyUsesTheValue) {
+  FakePlatform platform;
+  platform.mode = LaunchMode::kApp;
+  platform.setEnvironment("PATH", "C:\\%HOME%");
+  platform.setEnvironment("HOME", "C:\\u");
+  platform.setEnvironment("LIBS", "%EXEDIR%\\more;C:\\x");
+  platform.listings["C:\\apps\\lib\\*.jar"] = {"a.jar"};
+  platform.addFile("C:\\apps\\lib\\a.jar");
+  auto config = configureFromText(platform,
+                                  "jvm %EXEDIR%\\jre\\bin\\javaw.exe\naddjars %EXEDIR%/lib\n"
+                                  "addpath %LIBS%\naddpath %EXEDIR%\\lib\\a.jar\n"
+                                  "addsyspath %EXEDIR%\\native\nvmparam \"-Dapp.home=%EXEDIR%\"\n"
+                                  "mainclass %MAIN%\n");
+  EXPECT_EQ(config->quotedJvmCommand(), "\"C:\\apps\\jre\\bin\\javaw.exe\"");
+  // "addpath" splits the expanded text: the explicit jar drops the listed one.
+  EXPECT_EQ(config->classpathArgument(),
+            "-classpath \"%EXEDIR%\\more;C:\\x;C:\\apps\\lib\\a.jar;\"");
+  // The inherited PATH is taken as it is.
+  EXPECT_EQ(config->pathAssignment(), "path=;C:\\apps\\native;C:\\%HOME%");
+  EXPECT_EQ(config->vmParams(), "\"-Dapp.home=C:\\apps\"");
+  EXPECT_EQ(config->mainClass(), "%MAIN%");
+
+  FakePlatform classic;
+  EXPECT_EQ(configureFromText(classic, "param %EXEDIR% %PATH%")->appParams(), "%EXEDIR% %PATH%");
+}
+
 }  // namespace
 }  // namespace veltrane

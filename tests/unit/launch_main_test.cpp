@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "launcher/console_events.h"
 #include "launcher/error_numbers.h"
 #include "launcher/path_install.h"
 #include "launcher/report_shortening.h"
@@ -117,6 +118,73 @@ TEST_F(LaunchMain, ALongReportIsShortenedForTheScreenAndTheChildGetsEverything) 
   EXPECT_LE(shown.size(), kMaxShortenedReport);
   EXPECT_NE(shown.find(" characters]...aaa"), std::string::npos);
   EXPECT_EQ(errorLine(), "Error Message: No error");
+}
+
+TEST_F(LaunchMain, AppModePassesTheVmStatusOnAndReportsOnlyWhatTheLauncherFailedAt) {
+  struct Case {
+    LaunchMode mode;
+    const char* config;  // nullptr: no configuration file
+    std::uint32_t vmStatus;
+    int exitStatus;
+    const char* vm;         // the VM started, with the command line it got
+    const char* errorLine;  // or the report's last line
+  };
+  const Case cases[] = {
+      {LaunchMode::kApp, "jvm C:\\java\\javaw.exe", 7, 7, "C:\\java\\javaw.exe", nullptr},
+      {LaunchMode::kApp, "jvm C:\\java\\javaw.exe", 0, 0, "C:\\java\\javaw.exe", nullptr},
+      {LaunchMode::kApp, "", 0xC000013A, -1073741510, "C:\\java\\javaw.exe", nullptr},
+      {LaunchMode::kApp, "", 0xFFFFFFFF, -1, "C:\\java\\javaw.exe", nullptr},
+      {LaunchMode::kApp, "jvm C:\\nowhere\\javaw.exe", 0, 1, nullptr,
+       "Error Message: No such file or directory"},
+      {LaunchMode::kApp, nullptr, 0, 1, nullptr, "Error Message: No such file or directory"},
+      {LaunchMode::kConsole, "", 42, 42, "C:\\java\\java.exe", nullptr},
+      {LaunchMode::kConsole, "addsyspath C:\\none", 0, 1, nullptr,
+       "Error Message: No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    platform = FakePlatform();
+    platform.mode = c.mode;
+    platform.setCommandLine("tool \"C:\\My Docs\\a.acd\" --x");
+    platform.setEnvironment("PATH", "C:\\java");
+    for (const char* vm : {"C:\\java\\javaw.exe", "C:\\java\\java.exe"}) {
+      platform.addFile(vm);
+      platform.exitCodes[vm] = c.vmStatus;
+    }
+    if (c.config != nullptr) {
+      configure(std::string(c.config) + "\nmainclass com.acme.Main\nparam --verbose\n");
+    }
+    if (c.config != nullptr && c.config == std::string_view("addsyspath C:\\none")) {
+      platform.unsetEnvironment("PATH");
+    }
+    run();
+    SCOPED_TRACE(std::string(c.config == nullptr ? "no config" : c.config));
+    EXPECT_EQ(platform.exitStatus, c.exitStatus);
+    if (c.vm != nullptr) {
+      EXPECT_TRUE(platform.messages.empty());
+      ASSERT_EQ(platform.starts.size(), 1u);
+      EXPECT_EQ(platform.starts[0].application, c.vm);
+      // The argument tail follows the "param" values exactly as it was written.
+      const std::string tail = " com.acme.Main --verbose \"C:\\My Docs\\a.acd\" --x";
+      EXPECT_EQ(platform.starts[0].commandLine.substr(platform.starts[0].commandLine.size() -
+                                                      tail.size()),
+                tail);
+      continue;
+    }
+    EXPECT_TRUE(platform.starts.empty());
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(errorLine(), c.errorLine);
+    // Nothing cuts the command line in app mode: the report shows it whole.
+    EXPECT_NE(platform.messages[0].text.find("\ncommandline: tool \"C:\\My Docs\\a.acd\" --x\n"),
+              std::string::npos);
+  }
+}
+
+TEST(ConsoleEvents, TheLauncherSurvivesCtrlCAndCtrlBreakButNotTheConsoleClosing) {
+  EXPECT_TRUE(launcherIgnoresConsoleEvent(0));   // Ctrl-C
+  EXPECT_TRUE(launcherIgnoresConsoleEvent(1));   // Ctrl-Break
+  EXPECT_FALSE(launcherIgnoresConsoleEvent(2));  // the console closes
+  EXPECT_FALSE(launcherIgnoresConsoleEvent(5));  // log-off
+  EXPECT_FALSE(launcherIgnoresConsoleEvent(6));  // shut-down
 }
 
 TEST(PathInstall, AnOverlongPathKeepsTheConfiguredDirectoriesInFront) {
