@@ -133,13 +133,16 @@ test("an MSI per user writes only HKCU and the user's folders; per machine HKLM 
     const root = fs.mkdtempSync(path.join(os.tmpdir(), "msi-test-"));
     t.after(() => fs.rmSync(root, { recursive: true, force: true }));
     appFolder(root);
-    const rows = [["user", "1", ["DesktopFolder", "LocalAppDataFolder", "ProgramMenuFolder"]],
-      ["machine", "2", ["DesktopFolder", "ProgramFiles64Folder", "ProgramMenuFolder"]]];
-    for (const [installScope, root_, places] of rows) {
+    // Word count 10: compressed, and no elevation (8); 2: compressed, elevated.
+    const rows = [["user", "1", ["DesktopFolder", "LocalAppDataFolder", "ProgramMenuFolder"], "10"],
+      ["machine", "2", ["DesktopFolder", "ProgramFiles64Folder", "ProgramMenuFolder"], "2"]];
+    for (const [installScope, root_, places, wordCount] of rows) {
       const pack = { ...PACK, installScope, shortcuts: { desktop: true },
         fileAssociations: [{ extension: "acd" }] };
       const { file } = build(root, pack, path.join(root, `${installScope}.msi`));
       assert.deepEqual([...new Set(table(file, "Registry").map((row) => row[1]))], [root_]);
+      const summary = spawnSync("msiinfo", ["suminfo", file], { encoding: "utf8" }).stdout;
+      assert.match(summary, new RegExp(`^Source: ${wordCount} `, "m"));
       const tops = table(file, "Directory").filter((row) => row[1] === "TARGETDIR").map((r) => r[0]);
       assert.deepEqual(tops.sort(), places);
       const command = table(file, "Registry").find((row) => row[2].endsWith("open\\command"));
