@@ -155,6 +155,13 @@ export function buildMsi(app, outFileGiven, log = console.log) {
     log(`msi: ${path.basename(outFile)} installs ${installDescription(app.settings, app.name)}`);
     log(`msi: upgrade code {${upgradeCode}}: keep it for every later version of ${app.name}`);
     if (!reproducible) log("msi: note: the package code and times are wixl's own: two builds differ");
+    const texts = [app.name, app.vendor, app.description, ...staged.files.map((file) => file.relative)];
+    if (texts.some((text) => /[^\x20-\x7e]/.test(text || ""))) {
+      // wixl stores its tables as UTF-8 under code page 0; Windows Installer
+      // reads code page 0 in the machine's own ANSI code page.
+      log("msi: note: names outside ASCII are stored as UTF-8: Wine shows them right, " +
+        "Windows may not (untested there)");
+    }
     return { file: outFile, upgradeCode, productCode, version, reproducible };
   } finally {
     for (const { restore } of staged.files) if (restore) fs.utimesSync(...restore);
