@@ -5,9 +5,17 @@
 #            trivial VM stand-in from an empty config, against a bare starter
 #            that only calls CreateProcessA on the same program and waits;
 #            both medians with their interquartile range, and the ratio.
+#   modes:   both launchers' sizes, and the launch ratio against the bare
+#            starter of the classic launcher, the launcher branded for app
+#            mode and the console launcher, each with an empty config beside
+#            it and its default VM in the current folder.
 #   memory:  the launcher's peak working set, read by the VM stand-in from
 #            its parent, for an empty config, a 21 MB config of 200,000 real
-#            lines and a 200 MB config of blank lines.
+#            lines and a 200 MB config of blank lines; and, sampled by the
+#            timer while the launcher runs (no VM can start: both end in the
+#            "Arg list too long" report), for a 100 MB "param" line and an
+#            81 KB config of 3,000 identical "addjars" lines naming one
+#            folder of 1,000 jars.
 #   config:  the configuration phase for 5,000 and 20,000 jars: the
 #            launcher's run time with an "addjars" folder of that many jars
 #            minus its run time with one "param" line as long as their class
@@ -22,29 +30,34 @@
 # and the wait), with a persistent wineserver, so Wine's own start-up of the
 # timer is not counted.
 #
-# Usage: scripts/benchmark.sh [--pairs N] [--runs N] [--launcher EXE] [--baseline EXE]
-#   --pairs N       pairs for the launch figure (default 30)
+# Usage: scripts/benchmark.sh [--pairs N] [--runs N] [--launcher EXE] [--console EXE]
+#                             [--baseline EXE]
+#   --pairs N       pairs for each launch figure (default 30)
 #   --runs N        pairs for each configuration phase figure (default 10)
 #   --launcher EXE  the launcher to measure (default build/windows/veltrane.exe)
+#   --console EXE   the console launcher (default build/windows/veltrane-console.exe)
 #   --baseline EXE  measure this one first, the same way, for a before/after
 # Build first: cmake --preset windows && cmake --build --preset windows
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
-  echo "usage: scripts/benchmark.sh [--pairs N] [--runs N] [--launcher EXE] [--baseline EXE]" >&2
+  echo "usage: scripts/benchmark.sh [--pairs N] [--runs N] [--launcher EXE] [--console EXE]" \
+    "[--baseline EXE]" >&2
   exit 64
 }
 
 pairs=30
 runs=10
 launcher=build/windows/veltrane.exe
+console=build/windows/veltrane-console.exe
 baseline=""
 while (($# > 0)); do
   case "$1" in
     --pairs) pairs="${2:-}" ;;
     --runs) runs="${2:-}" ;;
     --launcher) launcher="${2:-}" ;;
+    --console) console="${2:-}" ;;
     --baseline) baseline="${2:-}" ;;
     -h | --help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//' && exit 0 ;;
     *) usage ;;
@@ -55,7 +68,7 @@ done
 [[ "$pairs" =~ ^[1-9][0-9]*$ && "$runs" =~ ^[1-9][0-9]*$ ]] || usage
 
 helpers=build/windows/tests/bench
-for file in "$launcher" ${baseline:+"$baseline"} "$helpers"/{bench_timer,bare_starter,vm_stand_in}.exe; do
+for file in "$launcher" "$console" ${baseline:+"$baseline"} "$helpers"/{bench_timer,bare_starter,vm_stand_in}.exe; do
   if [[ ! -f "$file" ]]; then
     echo "benchmark: $file not found: cmake --preset windows && cmake --build --preset windows" >&2
     exit 1
@@ -114,6 +127,11 @@ prepare() {
     print "param " long
   }' >"$files/real.config"
   head -c 200000000 /dev/zero | tr '\0' '\n' >"$files/blank.config"
+  { printf 'param '; head -c 100000000 /dev/zero | tr '\0' x; echo; } >"$files/param100m.config"
+  mkdir -p "$files/jars1000"
+  (cd "$files/jars1000" && for ((i = 1; i <= 1000; i++)); do : >"library-$i.jar"; done)
+  for ((i = 0; i < 3000; i++)); do echo "addjars $(win "$files/jars1000")"; done \
+    >"$files/addjars3000.config"
   local missing count folder length
   missing=$(win "$files/missing/javaw.exe")
   for count in 5000 20000; do
@@ -147,13 +165,16 @@ measure() {
 
   # A peak is a maximum, not a time: one run of each is enough.
   echo "peak memory of the launcher:"
-  local config peak empty=""
+  local config peak status empty=""
   for config in "empty:empty config" "real:21 MB config of 200,000 lines" \
-    "blank:200 MB config of blank lines"; do
-    run_once "$exe" "${config%%:*}" 0
+    "blank:200 MB config of blank lines" "param100m:100 MB param line (report)" \
+    "addjars3000:3,000 addjars lines x 1,000 jars (report)"; do
+    status=0
+    [[ "$config" == *"(report)" ]] && status=1
+    run_once "$exe" "${config%%:*}" "$status"
     read -r peak _ < <(quartiles 3 "$files/runs")
     empty=${empty:-$peak}
-    printf '  %-34s %s  (%+.1f MB)\n' "${config#*:}" "$(mb "$peak")" \
+    printf '  %-48s %s  (%+.1f MB)\n' "${config#*:}" "$(mb "$peak")" \
       "$(awk -v d=$((peak - empty)) 'BEGIN {print d / 1048576}')"
   done
 
@@ -168,6 +189,37 @@ measure() {
     printf '  %-6s jars  %s  (%.1f us per jar)\n' "$count" "$(ms "$phase")" \
       "$(awk -v d="$phase" -v n="$count" 'BEGIN {print d / n}')"
   done
+}
+
+# The launch time of the command line $2 against the bare starter, as one
+# row labelled $1: both medians and the ratio.
+launch_row() {
+  printf '%s\n"%s" "%s"\n' "$2" "$(win "$files/bare_starter.exe")" "$(win "$files/javaw.exe")" \
+    >"$files/job"
+  run_pairs "$pairs" 0
+  local launch bare
+  read -r launch _ < <(quartiles 1 "$files/pairs")
+  read -r bare _ < <(quartiles 2 "$files/pairs")
+  printf '  %-8s %s  bare starter %s  ratio %s\n' "$1" "$(ms "$launch")" "$(ms "$bare")" \
+    "$(awk -v a="$launch" -v b="$bare" 'BEGIN {printf "%.3fx", a / b}')"
+}
+
+# Both launchers' sizes and the launch of each mode. The app-mode launcher is
+# the launcher branded so; each reads the empty config beside it.
+measure_modes() {
+  echo
+  echo "== modes: $(stat -c %s "$files/after.exe") bytes veltrane.exe," \
+    "$(stat -c %s "$console") bytes veltrane-console.exe (budget 65536 each) =="
+  printf '{"mode": "app"}\n' >"$files/app.json"
+  scripts/brand.sh "$files/app.json" "$files/after.exe" "$files/app.exe" >/dev/null
+  cp "$console" "$files/console.exe"
+  cp "$helpers/vm_stand_in.exe" "$files/java.exe"  # the console launcher's default VM
+  : >"$files/app.config"
+  : >"$files/console.config"
+  echo "launch, median of $pairs interleaved pairs against the bare starter:"
+  launch_row classic "\"$(win "$files/after.exe")\" $(win "$files/empty.config")"
+  launch_row app "\"$(win "$files/app.exe")\""
+  launch_row console "\"$(win "$files/console.exe")\""
 }
 
 # Times the two command lines of $files/job in $1 interleaved pairs into
@@ -202,6 +254,7 @@ if [[ -n "$baseline" ]]; then
 fi
 cp "$launcher" "$files/after.exe"
 measure "$([[ -n "$baseline" ]] && echo after || echo launcher)" after.exe "$launcher"
+measure_modes
 
 # The installer: wixl building the MSI of an app with a 50 MB runtime folder.
 if command -v wixl >/dev/null && [[ -d tools/node_modules ]]; then

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the release zip, dist/veltrane-<version>-win64.zip, from this
 # checkout's sources:
-#   veltrane.exe, veltrane-check.exe   the launcher (ANSI code page) and the
-#                                      config checker, stripped
+#   veltrane.exe, veltrane-console.exe the launcher (ANSI code page), its
+#   veltrane-check.exe                 console twin for command-line apps and
+#                                      the config checker, stripped
 #   example.config                     every setting, explained
 #   README.txt                         the user's part of README.md
 #   brand/                             the branding command (Node.js)
@@ -27,7 +28,7 @@ version=$(sed -n 's/^project(veltrane VERSION \([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p'
 
 cmake -S . -B "$build" -G Ninja --no-warn-unused-cli --toolchain cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=MinSizeRel -DVELTRANE_UTF8_CODE_PAGE=OFF >/dev/null
-programs=(veltrane veltrane-check)
+programs=(veltrane veltrane-console veltrane-check)
 cmake --build "$build" --target "${programs[@]}" >&2
 
 stage=$build/zip

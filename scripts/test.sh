@@ -49,7 +49,9 @@ ctest --preset host-sanitize --no-tests=error
 step "veltrane.exe and its end-to-end tests under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
-cmake -DFILE=build/windows/veltrane.exe -DBUDGET=65536 -P cmake/size-budget.cmake
+for launcher in veltrane veltrane-console; do
+  cmake -DFILE=build/windows/$launcher.exe -DBUDGET=65536 -P cmake/size-budget.cmake
+done
 ctest --preset windows --no-tests=error
 
 step "The UTF-8 launcher (VELTRANE_UTF8_CODE_PAGE) and its end-to-end tests"

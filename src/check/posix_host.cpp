@@ -85,6 +85,7 @@ class PosixPlatform : public Platform {
   std::string programPath() override { return std::string(); }
   char* commandLine() override { return commandLine_; }
   bool isLeadByte(unsigned char /*byte*/) override { return false; }
+  bool ansiCodePageIsUtf8() override { return false; }
   // The environment of the machine the app will run on is unknown here.
   bool getEnvironmentVariable(const std::string& /*name*/, std::string* value) override {
     value->clear();

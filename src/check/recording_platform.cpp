@@ -52,6 +52,10 @@ bool RecordingPlatform::isLeadByte(unsigned char byte) {
   return system_.isLeadByte(byte);
 }
 
+bool RecordingPlatform::ansiCodePageIsUtf8() {
+  return system_.ansiCodePageIsUtf8();
+}
+
 bool RecordingPlatform::getEnvironmentVariable(const std::string& name, std::string* value) {
   // The search reads the PATH the launcher has just installed.
   if (installedPath_ && equalsIgnoringCase(name, "path")) {

@@ -45,6 +45,7 @@ class RecordingPlatform : public Platform {
   std::string programPath() override;
   char* commandLine() override;
   bool isLeadByte(unsigned char byte) override;
+  bool ansiCodePageIsUtf8() override;
   bool getEnvironmentVariable(const std::string& name, std::string* value) override;
   bool setEnvironmentVariable(const std::string& name, const std::string& value) override;
   bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;

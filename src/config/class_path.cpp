@@ -31,10 +31,20 @@ void WrapperConfiguration::buildClasspathArgument() {
   }
 
   classpathArgument_ = "-classpath \"";
+  if (addPathListDropped_ > 0) {
+    // What was kept of the explicit entries is all that is kept; the rest
+    // of the argument is counted.
+    classpathArgument_ += addPathList_;
+    dropped_.classpathArgument = addPathListDropped_ + 1 + jarList_.size() + jarListDropped_ + 1;
+    return;
+  }
   if (!addPathList_.empty()) {
     classpathArgument_ += addPathList_ + ';';
   }
   classpathArgument_ += jarList_ + '"';
+  // Jars that explicit entries name are dropped only from the kept list: a
+  // list that long stays too long for any command line without them.
+  dropped_.classpathArgument = jarListDropped_;
 }
 
 // Only an entry that names a jar can duplicate one found in a directory, and

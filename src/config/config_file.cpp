@@ -61,7 +61,9 @@ std::string WrapperConfiguration::configFilePathFrom(char* argumentTail) {
 class WrapperConfiguration::LineApplier : public LineSink {
  public:
   explicit LineApplier(WrapperConfiguration& configuration) : configuration_(configuration) {}
-  void line(std::string_view text) override { configuration_.applyConfigLine(text); }
+  void line(std::string_view text, size_t dropped) override {
+    configuration_.applyConfigLine(text, dropped);
+  }
 
  private:
   WrapperConfiguration& configuration_;
@@ -78,14 +80,21 @@ void WrapperConfiguration::readConfigFile(char* argumentTail) {
     configFileError_ = error;
     return;  // a missing file leaves the defaults in place
   }
-  // A read error stops the reading: the lines completed before it count, the
-  // line it cut short does too, as text mode hands it over. A broken pipe is
-  // how a pipe's writer says it is done: the end of the file.
-  reader.finish();
-  configFileError_ = error == kErrorBrokenPipe ? 0 : error;
+  // A broken pipe is how a pipe's writer says it is done: the end of the
+  // file, whose last line needs no line feed. Any other read error stops the
+  // reading: the lines completed before it count, and the line it cut short
+  // is dropped, as the runtime's line reading returns nothing for it (half
+  // an argument is no argument).
+  if (error == kErrorBrokenPipe) {
+    error = 0;
+  }
+  if (error == 0) {
+    reader.finish();
+  }
+  configFileError_ = error;
 }
 
-void WrapperConfiguration::applyConfigLine(std::string_view line) {
+void WrapperConfiguration::applyConfigLine(std::string_view line, size_t dropped) {
   if (observer_ != nullptr) {
     observer_->lineRead(line);
   }
@@ -93,7 +102,13 @@ void WrapperConfiguration::applyConfigLine(std::string_view line) {
   if (comment == 0) {
     return;
   }
-  applyLine(trimWhitespace(line.substr(0, comment)));
+  if (dropped > 0) {
+    // The line goes on after what was kept: blanks at the end of the kept
+    // part are inside the value, not at its end.
+    const size_t end = line.find_last_not_of(" \t\r\n");
+    dropped += line.size() - (end == std::string_view::npos ? 0 : end + 1);
+  }
+  applyLine(trimWhitespace(line.substr(0, comment)), dropped);
 }
 
 }  // namespace veltrane

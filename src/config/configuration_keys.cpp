@@ -20,7 +20,9 @@ std::string_view configurationKey(std::string_view line) {
   return {};
 }
 
-void WrapperConfiguration::applyLine(std::string_view line) {
+// A value that dropped characters is longer than any launch can take; it is
+// kept in part, and its length is counted.
+void WrapperConfiguration::applyLine(std::string_view line, size_t dropped) {
   const std::string_view key = configurationKey(line);
   // App mode expands a value before anything reads it: "addjars
   // %EXEDIR%\lib" lists that folder, "addpath" splits the expanded text.
@@ -31,19 +33,21 @@ void WrapperConfiguration::applyLine(std::string_view line) {
     observer_->lineApplied(line, key, value);
   }
   if (key == "addsyspath") {
-    appendJoined(pathAssignment_, value, ";");
+    appendKept(pathAssignment_, dropped_.pathAssignment, value, dropped, ";", kPathAssignmentLimit);
   } else if (key == "mainclass") {
-    replaceText(mainClass_, value);
+    replaceKept(mainClass_, dropped_.mainClass, value, dropped);
   } else if (key == "vmparam") {
-    appendJoined(vmParams_, value, " ");
+    appendKept(vmParams_, dropped_.vmParams, value, dropped, " ");
   } else if (key == "addjars") {
-    scanJarDirectory(value);
+    if (dropped == 0) {
+      scanJarDirectory(value);  // a path too long to keep names no folder
+    }
   } else if (key == "addpath") {
-    appendJoined(addPathList_, value, ";");
+    appendKept(addPathList_, addPathListDropped_, value, dropped, ";");
   } else if (key == "param") {
-    appendJoined(appParams_, value, " ");
+    appendKept(appParams_, dropped_.appParams, value, dropped, " ");
   } else if (key == "jvm") {
-    replaceText(jvmCommand_, value);
+    replaceKept(jvmCommand_, dropped_.jvmCommand, value, dropped);
   }
   // Any other line, the empty one too, is ignored without a word.
 }
@@ -67,7 +71,7 @@ void WrapperConfiguration::scanJarDirectory(std::string_view directory) {
     // so a folder of many jars costs one listing and no query per jar.
     const bool isJar = (entry.attributes & kAttributeDirectory) == 0;
     if (isJar) {
-      appendJoined(jarList_, folder + entry.name, ";");
+      appendKept(jarList_, jarListDropped_, folder + entry.name, 0, ";");
     }
     if (observer_ != nullptr) {
       observer_->jarFound(folder + entry.name, isJar);

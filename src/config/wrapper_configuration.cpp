@@ -43,6 +43,28 @@ void WrapperConfiguration::appendJoined(std::string& target, std::string_view va
   target.append(value);
 }
 
+void WrapperConfiguration::appendKept(std::string& target, size_t& dropped, std::string_view value,
+                                      size_t valueDropped, std::string_view separator,
+                                      size_t limit) {
+  if (dropped > 0) {
+    dropped += separator.size() + value.size() + valueDropped;  // nothing more is kept
+    return;
+  }
+  appendJoined(target, value, separator);
+  dropped = valueDropped;
+  if (target.size() > limit) {
+    dropped += target.size() - limit;
+    target.resize(limit);
+  }
+}
+
+void WrapperConfiguration::replaceKept(std::string& target, size_t& dropped, std::string_view value,
+                                       size_t valueDropped) {
+  target.clear();
+  dropped = 0;
+  appendKept(target, dropped, value, valueDropped, "");
+}
+
 void WrapperConfiguration::replaceText(std::string& target, std::string_view value) {
   target.assign(value);
 }
@@ -73,7 +95,7 @@ std::string WrapperConfiguration::lineValue(std::string_view line) {
 void WrapperConfiguration::readInheritedPath() {
   std::string inherited;
   platform_.getEnvironmentVariable("path", &inherited);
-  appendJoined(pathAssignment_, inherited, ";");
+  appendKept(pathAssignment_, dropped_.pathAssignment, inherited, 0, ";", kPathAssignmentLimit);
 }
 
 // Argument zero of the child: the quotes keep a path with spaces in one piece.

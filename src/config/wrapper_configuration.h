@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/text_mode.h"
 #include "platform/platform.h"
 
 namespace veltrane {
@@ -39,6 +40,21 @@ class WrapperConfiguration {
   const std::string& pathAssignment() const { return pathAssignment_; }
   LaunchMode mode() const { return mode_; }
 
+  // How many characters of each text were counted but not kept: the record
+  // keeps at most kMaxKeptText characters of a value or a list (the PATH
+  // assignment: of its value), since no longer one can be launched, and
+  // counts the rest for the failure report. A text that dropped characters
+  // keeps its start, far longer than any command line.
+  struct DroppedLengths {
+    size_t jvmCommand = 0;
+    size_t vmParams = 0;
+    size_t classpathArgument = 0;
+    size_t mainClass = 0;
+    size_t appParams = 0;
+    size_t pathAssignment = 0;
+  };
+  const DroppedLengths& droppedLengths() const { return dropped_; }
+
   // The system error of the failed attempt to open or read the configuration
   // file, or 0 when it was read to its end.
   SystemError configFileError() const { return configFileError_; }
@@ -56,8 +72,9 @@ class WrapperConfiguration {
   // when it has no space.
   static std::string lineValue(std::string_view line);
 
-  // Gives one comment-free, trimmed configuration line its effect.
-  void applyLine(std::string_view line);
+  // Gives one comment-free, trimmed configuration line its effect; dropped
+  // characters of the line's end were counted but not kept.
+  void applyLine(std::string_view line, size_t dropped = 0);
   // Appends the jar files of one directory to the jar list.
   void scanJarDirectory(std::string_view directory);
   // Finds, reads and applies the configuration file.
@@ -70,7 +87,17 @@ class WrapperConfiguration {
   void quoteJvmCommand();
   std::string configFilePathFrom(char* argumentTail);
   class LineApplier;
-  void applyConfigLine(std::string_view line);
+  void applyConfigLine(std::string_view line, size_t dropped);
+  // appendJoined and replaceText for a text that keeps at most limit
+  // characters and counts the others in dropped.
+  static void appendKept(std::string& target, size_t& dropped, std::string_view value,
+                         size_t valueDropped, std::string_view separator,
+                         size_t limit = kMaxKeptText);
+  // "path=" and the longest value an environment variable can hold: what
+  // the PATH that is installed is cut from.
+  static constexpr size_t kPathAssignmentLimit = 5 + kMaxKeptText;
+  static void replaceKept(std::string& target, size_t& dropped, std::string_view value,
+                          size_t valueDropped);
   static void removeFromJarList(std::string_view piece, JarEntries& jars);
 
   Platform& platform_;
@@ -90,6 +117,9 @@ class WrapperConfiguration {
   std::string configFilePath_;
   std::string pathAssignment_ = "path=";
   SystemError configFileError_ = 0;
+  size_t jarListDropped_ = 0;
+  size_t addPathListDropped_ = 0;
+  DroppedLengths dropped_;
 };
 
 }  // namespace veltrane

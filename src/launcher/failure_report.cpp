@@ -16,6 +16,18 @@ ReportValues reportValues(std::string_view applicationName,
           commandLine};
 }
 
+ReportLengths droppedLengths(const WrapperConfiguration& configuration) {
+  const WrapperConfiguration::DroppedLengths& dropped = configuration.droppedLengths();
+  return {0,
+          dropped.jvmCommand,
+          dropped.vmParams,
+          dropped.classpathArgument,
+          dropped.mainClass,
+          dropped.appParams,
+          0,
+          0};
+}
+
 std::string formatReport(const ReportValues& values, std::string_view errorText) {
   std::string report = "Couldn't start ";
   report += values[0];

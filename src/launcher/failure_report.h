@@ -20,6 +20,11 @@ using ReportValues = std::array<std::string_view, kReportValueCount>;
 ReportValues reportValues(std::string_view applicationName,
                           const WrapperConfiguration& configuration, std::string_view commandLine);
 
+// How many characters each value has beyond those it kept, in the same
+// order: the record keeps only the start of a text too long to launch.
+using ReportLengths = std::array<size_t, kReportValueCount>;
+ReportLengths droppedLengths(const WrapperConfiguration& configuration);
+
 // The report of these values and the error text, in its fixed format.
 std::string formatReport(const ReportValues& values, std::string_view errorText);
 

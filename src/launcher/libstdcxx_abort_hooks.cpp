@@ -1,6 +1,7 @@
 // The launcher is built without exceptions, so a failure that the standard
-// library would throw (memory exhausted, a length beyond max_size) ends the
-// process with abort, as an uncaught exception would. Defining libstdc++'s
+// library would throw (a length beyond max_size) ends the process with
+// abort, as an uncaught exception would; exhausted memory shows the failure
+// report and ends it with status 1. Defining libstdc++'s
 // allocation functions and throw helpers here keeps its exception runtime,
 // its verbose terminate handler and the demangler out of the program: about
 // 150 KB, several times what the launcher itself needs.
@@ -9,6 +10,8 @@
 // helpers, so the file is empty for them.
 #include <cstdlib>
 #include <new>
+
+#include "launcher/memory_exhaustion.h"
 
 #if defined(__GLIBCXX__)
 
@@ -21,6 +24,7 @@
 void* operator new(std::size_t size) {
   void* memory = std::malloc(size == 0 ? 1 : size);
   if (memory == nullptr) {
+    veltrane::reportMemoryExhaustion();
     std::abort();
   }
   return memory;
@@ -37,6 +41,7 @@ void operator delete(void* memory, std::size_t /*size*/) noexcept {
 namespace std {
 
 void __throw_bad_alloc() {
+  veltrane::reportMemoryExhaustion();
   std::abort();
 }
 void __throw_bad_array_new_length() {

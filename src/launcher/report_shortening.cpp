@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "launcher/character_walk.h"
 #include "launcher/failure_report.h"
 
 namespace veltrane {
@@ -9,6 +10,7 @@ namespace veltrane {
 namespace {
 
 using Allotments = std::array<size_t, kReportValueCount>;
+using Lengths = ReportLengths;
 
 // "...[612,345 characters]...": the count with thousands separators.
 std::string omissionMark(size_t omitted) {
@@ -28,7 +30,7 @@ std::string omissionMark(size_t omitted) {
 // configuration path, usually), and once none does, the long ones (a class
 // path of thousands of jars, a long argument) split the rest evenly. No
 // value is favoured by its place: any of them can be the long one.
-Allotments allotments(const ReportValues& values, size_t budget) {
+Allotments allotments(const Lengths& lengths, size_t budget) {
   Allotments allotted{};
   std::array<bool, kReportValueCount> whole{};
   size_t remaining = budget;
@@ -37,9 +39,9 @@ Allotments allotments(const ReportValues& values, size_t budget) {
     settledOne = false;
     const size_t share = remaining / unsettled;
     for (size_t i = 0; i < kReportValueCount; ++i) {
-      if (!whole[i] && values[i].size() <= share) {
+      if (!whole[i] && lengths[i] <= share) {
         whole[i] = true;
-        allotted[i] = values[i].size();
+        allotted[i] = lengths[i];
         remaining -= allotted[i];
         --unsettled;
         settledOne = true;
@@ -54,14 +56,6 @@ Allotments allotments(const ReportValues& values, size_t budget) {
   return allotted;
 }
 
-// 1 for a single-byte character, 2 for a lead byte and its trail byte.
-size_t characterLength(Platform& platform, std::string_view value, size_t position) {
-  return platform.isLeadByte(static_cast<unsigned char>(value[position])) &&
-                 position + 1 < value.size()
-             ? 2
-             : 1;
-}
-
 // The message box breaks a line only after a blank, "\\", "/" or "-"
 // (measured under Wine). A run of about 150 other characters is laid out on
 // one line wider than a 1024-pixel screen, and the box with it, so a
@@ -72,59 +66,88 @@ bool breaksLineAfter(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\\' || c == '/' || c == '-';
 }
 
-// Where the first run longer than kMaxRunShown starts and the last one
-// ends; firstStart is npos when there is none.
+// Where, in characters, the first run longer than kMaxRunShown starts and
+// the last one ends; firstStart is npos when there is none.
 struct LongRuns {
   size_t firstStart = std::string_view::npos;
   size_t lastEnd = 0;
 };
 
-LongRuns longRuns(Platform& platform, std::string_view value) {
+LongRuns longRuns(const CharacterWalk& walk, std::string_view value) {
   LongRuns runs;
   size_t runStart = 0;
-  for (size_t position = 0; position < value.size();) {
+  size_t character = 0;
+  for (size_t position = 0; position < value.size(); ++character) {
     const char c = value[position];
-    position += characterLength(platform, value, position);
+    position += walk.length(value, position);
     if (breaksLineAfter(c)) {
-      runStart = position;
-    } else if (position - runStart > kMaxRunShown) {
+      runStart = character + 1;
+    } else if (character + 1 - runStart > kMaxRunShown) {
       runs.firstStart = std::min(runs.firstStart, runStart);
-      runs.lastEnd = position;
+      runs.lastEnd = character + 1;
     }
   }
   return runs;
 }
 
-}  // namespace
+// The characters kept at either end: those before head, and those from
+// tail on.
+struct Cut {
+  size_t head;
+  size_t tail;
+};
 
-std::string shortenedValue(Platform& platform, std::string_view value, size_t maxLength) {
-  if (value.size() <= maxLength) {
-    return std::string(value);
+// The byte offsets where the characters head and tail start.
+Cut byteOffsets(const CharacterWalk& walk, std::string_view value, const Cut& characters) {
+  Cut offsets{value.size(), value.size()};
+  size_t position = 0;
+  for (size_t character = 0; position < value.size(); ++character) {
+    if (character == characters.head) {
+      offsets.head = position;
+    }
+    if (character == characters.tail) {
+      offsets.tail = position;
+      break;
+    }
+    position += walk.length(value, position);
   }
+  return offsets;
+}
+
+// Where a value is cut, in characters: the head gets the larger half of the
+// room, and neither end keeps more than kMaxRunShown of a long run. A value
+// whose end was never kept (endKept false) gives the head the whole room.
+Cut cutOf(const CharacterWalk& walk, std::string_view value, size_t length, size_t maxLength,
+          bool endKept) {
   // The mark for the whole value is the longest the mark can get, so the
   // result fits even though the exact count is known only at the end.
-  const size_t longestMark = omissionMark(value.size()).size();
+  const size_t longestMark = omissionMark(length).size();
   const size_t kept = maxLength > longestMark ? maxLength - longestMark : 0;
-  size_t headLimit = kept - kept / 2;
-  size_t tailLimit = value.size() - kept / 2;
-  const LongRuns runs = longRuns(platform, value);
+  Cut cut = endKept ? Cut{kept - kept / 2, length - kept / 2} : Cut{kept, length};
+  const LongRuns runs = longRuns(walk, value);
   if (runs.firstStart != std::string_view::npos) {
-    headLimit = std::min(headLimit, runs.firstStart + kMaxRunShown);
-    tailLimit = std::max(tailLimit, runs.lastEnd - kMaxRunShown);
-  }
-  // The head ends at the last character boundary within its limit, the tail
-  // starts at the first one past its limit.
-  size_t headEnd = 0;
-  size_t position = 0;
-  while (position < tailLimit) {
-    position += characterLength(platform, value, position);
-    if (position <= headLimit) {
-      headEnd = position;
+    cut.head = std::min(cut.head, runs.firstStart + kMaxRunShown);
+    if (endKept) {
+      cut.tail = std::max(cut.tail, runs.lastEnd - kMaxRunShown);
     }
   }
-  std::string shortened(value.substr(0, headEnd));
-  shortened += omissionMark(position - headEnd);
-  shortened += value.substr(position);
+  return cut;
+}
+
+}  // namespace
+
+std::string shortenedValue(Platform& platform, std::string_view value, size_t maxLength,
+                           size_t dropped) {
+  const CharacterWalk walk(platform);
+  const size_t length = walk.count(value) + dropped;
+  if (length <= maxLength) {
+    return std::string(value);
+  }
+  const Cut cut = cutOf(walk, value, length, maxLength, dropped == 0);
+  const Cut offsets = byteOffsets(walk, value, cut);
+  std::string shortened(value.substr(0, offsets.head));
+  shortened += omissionMark(cut.tail - cut.head);
+  shortened += value.substr(offsets.tail);
   return shortened;
 }
 
@@ -132,22 +155,27 @@ std::string shortenedReport(Platform& platform, std::string_view applicationName
                             const WrapperConfiguration& configuration, std::string_view commandLine,
                             std::string_view errorText) {
   const ReportValues values = reportValues(applicationName, configuration, commandLine);
+  const ReportValues::size_type count = values.size();
+  const ReportLengths dropped = droppedLengths(configuration);
+  const CharacterWalk walk(platform);
   // The labels and the error text are always shown whole; the values share
   // the rest of the room.
-  const size_t fixed = formatReport(ReportValues{}, errorText).size();
+  const size_t fixed = walk.count(formatReport(ReportValues{}, errorText));
+  Lengths lengths{};
   size_t total = fixed;
-  for (std::string_view value : values) {
-    total += value.size();
+  for (size_t i = 0; i < count; ++i) {
+    lengths[i] = walk.count(values[i]) + dropped[i];
+    total += lengths[i];
   }
   if (total <= kMaxWholeReport) {
     return formatReport(values, errorText);
   }
   const Allotments allotted =
-      allotments(values, kMaxShortenedReport > fixed ? kMaxShortenedReport - fixed : 0);
+      allotments(lengths, kMaxShortenedReport > fixed ? kMaxShortenedReport - fixed : 0);
   std::array<std::string, kReportValueCount> shortened;
   ReportValues shown;
-  for (size_t i = 0; i < kReportValueCount; ++i) {
-    shortened[i] = shortenedValue(platform, values[i], allotted[i]);
+  for (size_t i = 0; i < count; ++i) {
+    shortened[i] = shortenedValue(platform, values[i], allotted[i], dropped[i]);
     shown[i] = shortened[i];
   }
   return formatReport(shown, errorText);

@@ -28,8 +28,12 @@ constexpr size_t kMaxShortenedReport = 1600;
 // out), so that at most maxLength characters remain and its start and end
 // show. Of a run too long for one line of the box, at most 64 characters
 // are kept, so the box never grows wider than the screen for a shortened
-// value. A double-byte character of the ANSI code page is never split.
-std::string shortenedValue(Platform& platform, std::string_view value, size_t maxLength);
+// value. A character of the ANSI code page (double-byte, or UTF-8) is never
+// split, and lengths and counts are in characters. A value that was kept
+// only in part has dropped more characters behind it: it shows its start,
+// and the mark counts what follows.
+std::string shortenedValue(Platform& platform, std::string_view value, size_t maxLength,
+                           size_t dropped = 0);
 
 // The failure report as the message box shows it: a report of at most
 // kMaxWholeReport characters is the whole report; a longer one has its

@@ -82,6 +82,10 @@ class Platform {
   // code page.
   virtual bool isLeadByte(unsigned char byte) = 0;
 
+  // Whether the process's ANSI code page is UTF-8 (65001): its characters
+  // are one to four bytes long, and isLeadByte is false for every byte.
+  virtual bool ansiCodePageIsUtf8() = 0;
+
   // Returns true and the whole value, of any length, when the variable is
   // defined (names are compared ignoring case); false when it is not.
   virtual bool getEnvironmentVariable(const std::string& name, std::string* value) = 0;

@@ -78,6 +78,10 @@ bool Win32Platform::isLeadByte(unsigned char byte) {
   return IsDBCSLeadByte(byte) != FALSE;
 }
 
+bool Win32Platform::ansiCodePageIsUtf8() {
+  return GetACP() == CP_UTF8;
+}
+
 bool Win32Platform::getEnvironmentVariable(const std::string& name, std::string* value) {
   // The value may grow between the two calls; ask again until it fits.
   std::string buffer(256, '\0');

@@ -8,11 +8,16 @@
 //   bench_timer runs N OUT JOB    JOB holds one command line; runs it N times
 //                                 and writes "microseconds exitCode peakBytes"
 //                                 lines, peakBytes being what vm_stand_in
-//                                 recorded (0 when it did not run)
+//                                 recorded or, when it did not run (a launch
+//                                 that ends in a report), the launcher's own
+//                                 peak as sampled while it ran
 //
 // Every program starts in the timer's current directory and environment.
 #include <windows.h>
 
+#include <psapi.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -24,7 +29,18 @@ namespace {
 struct Outcome {
   long long microseconds = -1;
   DWORD exitCode = 0;
+  unsigned long long sampledPeak = 0;
 };
+
+// The peak working set so far; it only grows, so the last sample before the
+// process ends is close to its final peak.
+unsigned long long peakWorkingSet(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof(counters);
+  return GetProcessMemoryInfo(process, &counters, sizeof(counters)) != FALSE
+             ? counters.PeakWorkingSetSize
+             : 0;
+}
 
 long long now() {
   LARGE_INTEGER counter;
@@ -32,7 +48,7 @@ long long now() {
   return counter.QuadPart;
 }
 
-Outcome timedRun(std::string commandLine) {
+Outcome timedRun(std::string commandLine, bool samplePeak = false) {
   static const long long frequency = [] {
     LARGE_INTEGER value;
     QueryPerformanceFrequency(&value);
@@ -49,7 +65,9 @@ Outcome timedRun(std::string commandLine) {
                  GetLastError());
     return outcome;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
+  while (WaitForSingleObject(process.hProcess, samplePeak ? 2 : INFINITE) == WAIT_TIMEOUT) {
+    outcome.sampledPeak = std::max(outcome.sampledPeak, peakWorkingSet(process.hProcess));
+  }
   outcome.microseconds = (now() - started) * 1000000 / frequency;
   GetExitCodeProcess(process.hProcess, &outcome.exitCode);
   CloseHandle(process.hThread);
@@ -92,12 +110,13 @@ int timeRuns(int count, FILE* out, const std::string& job, const std::string& ou
   SetEnvironmentVariableA("VELTRANE_BENCH_RECORD", recordPath.c_str());
   std::remove(recordPath.c_str());
   for (int run = 0; run < count; ++run) {
-    const Outcome outcome = timedRun(job);
+    const Outcome outcome = timedRun(job, true);
     if (outcome.microseconds < 0) {
       return 3;
     }
+    const unsigned long long recorded = takeRecordedPeak(recordPath);
     std::fprintf(out, "%lld %lu %llu\n", outcome.microseconds, outcome.exitCode,
-                 takeRecordedPeak(recordPath));
+                 recorded != 0 ? recorded : outcome.sampledPeak);
   }
   return 0;
 }

@@ -575,6 +575,21 @@ def config_through_a_pipe_or_held_open_by_an_editor(c):
         os.remove(c.path("vm/probe.record"))
 
 
+@case
+def config_pipe_disconnected_mid_line_drops_that_line(c):
+    vm = c.probe("vm/probe.exe", status=3)
+    config = c.write("app.cfg", "jvm %s\nmainclass Main\nparam --mode=prod" % vm)
+    pipe = r"\\.\pipe\veltrane-e2e-" + c.folder
+    command_line = "veltrane.exe " + pipe
+    exit_code, report = c.launch(command_line, prepare=["cut:%s=%s" % (pipe, config)])
+    # A read error is no end of file: the line it cut short is not applied.
+    expect_equal((c.record("vm/probe.exe") or [None])[0], '"%s"   Main ' % vm,
+                 "child command line, without the unfinished line")
+    expect(exit_code == 1 and report is not None and
+           report.startswith(report_of(vm + "   Main ", pipe, command_line, "")[:-1]),
+           "exit code and report", (exit_code, report))
+
+
 # --- Branding and the UTF-8 code page ----------------------------------------
 
 def png(size):

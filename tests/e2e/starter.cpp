@@ -5,7 +5,10 @@
 // start:
 //   "NAME=value" sets an environment variable, "NAME" alone removes it;
 //   "serve:\\.\pipe\NAME=FILE" serves the file's bytes through that named
-//     pipe from a thread, to the first client, and then closes the pipe;
+//     pipe from a thread, to the first client, and then closes the pipe
+//     (the client's next read fails with a broken pipe: the end of the file);
+//   "cut:\\.\pipe\NAME=FILE" serves them the same way and then disconnects
+//     the client (its next read fails with another error: a read error);
 //   "hold:FILE" keeps the file open for writing (others may only read it)
 //     while the program runs, as an editor would;
 //   "stdout:FILE" reads the program's standard output through a pipe into
@@ -33,6 +36,7 @@ static std::string fileBytes(const std::string& path) {
 struct PipeJob {
   HANDLE pipe;
   std::string bytes;
+  bool disconnect;
 };
 
 static DWORD WINAPI servePipe(void* argument) {
@@ -45,7 +49,11 @@ static DWORD WINAPI servePipe(void* argument) {
       if (!WriteFile(job->pipe, job->bytes.data() + start, size, &written, nullptr))
         break;
     }
-    FlushFileBuffers(job->pipe);
+    FlushFileBuffers(job->pipe);  // returns once the client has read everything
+    if (job->disconnect) {
+      DisconnectNamedPipe(job->pipe);
+      Sleep(INFINITE);  // the pipe stays open, the client disconnected
+    }
   }
   CloseHandle(job->pipe);  // the reader's next read fails with a broken pipe
   return 0;
@@ -132,15 +140,17 @@ static bool prepare(const std::string& change) {
     return true;
   }
   const size_t equals = change.find('=');
-  if (change.compare(0, 6, "serve:") == 0 && equals != std::string::npos) {
-    const std::string name = change.substr(6, equals - 6);
+  const bool cut = change.compare(0, 4, "cut:") == 0;
+  if ((cut || change.compare(0, 6, "serve:") == 0) && equals != std::string::npos) {
+    const size_t nameStart = cut ? 4 : 6;
+    const std::string name = change.substr(nameStart, equals - nameStart);
     HANDLE pipe = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
                                    1, 4096, 0, 0, nullptr);
     if (pipe == INVALID_HANDLE_VALUE)
       return false;
     // The job and the thread live as long as this process.
     HANDLE thread = CreateThread(
-        nullptr, 0, servePipe, new PipeJob{pipe, fileBytes(change.substr(equals + 1))}, 0, nullptr);
+        nullptr, 0, servePipe, new PipeJob{pipe, fileBytes(change.substr(equals + 1)), cut}, 0, nullptr);
     return thread != nullptr;
   }
   if (change.compare(0, 5, "hold:") == 0) {

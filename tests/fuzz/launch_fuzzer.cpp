@@ -142,16 +142,72 @@ size_t omissionMarkAt(std::string_view shown, size_t position, size_t* omitted) 
              : 0;
 }
 
+// The length of the character at the position in UTF-8: a well-formed
+// sequence by the table of the Unicode standard, or a single byte that
+// starts none (the system shows it as U+FFFD).
+size_t utf8Length(std::string_view text, size_t position) {
+  struct Row {
+    unsigned char first, last, secondFirst, secondLast;
+    size_t length;
+  };
+  static constexpr Row kRows[] = {
+      {0xC2, 0xDF, 0x80, 0xBF, 2}, {0xE0, 0xE0, 0xA0, 0xBF, 3}, {0xE1, 0xEC, 0x80, 0xBF, 3},
+      {0xED, 0xED, 0x80, 0x9F, 3}, {0xEE, 0xEF, 0x80, 0xBF, 3}, {0xF0, 0xF0, 0x90, 0xBF, 4},
+      {0xF1, 0xF3, 0x80, 0xBF, 4}, {0xF4, 0xF4, 0x80, 0x8F, 4}};
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[position + i]); };
+  for (const Row& row : kRows) {
+    if (byte(0) < row.first || byte(0) > row.last) {
+      continue;
+    }
+    if (text.size() - position < row.length || byte(1) < row.secondFirst ||
+        byte(1) > row.secondLast) {
+      return 1;
+    }
+    for (size_t i = 2; i < row.length; ++i) {
+      if (byte(i) < 0x80 || byte(i) > 0xBF) {
+        return 1;
+      }
+    }
+    return row.length;
+  }
+  return 1;
+}
+
+// Where each character of a text starts, in the code page the platform
+// runs in (this input's lead bytes are none), and the text's end last.
+struct Characters {
+  std::vector<size_t> starts;
+  std::vector<size_t> indexAt;  // by byte offset: the character that starts there, or npos
+};
+
+Characters charactersOf(std::string_view text, const FakePlatform& platform) {
+  Characters characters;
+  characters.indexAt.assign(text.size() + 1, std::string_view::npos);
+  for (size_t position = 0; position < text.size();
+       position += platform.utf8CodePage ? utf8Length(text, position) : 1) {
+    characters.indexAt[position] = characters.starts.size();
+    characters.starts.push_back(position);
+  }
+  characters.indexAt[text.size()] = characters.starts.size();
+  characters.starts.push_back(text.size());
+  return characters;
+}
+
 // Whether the shown text is the whole text with some runs left out, each
-// replaced by a mark that counts it. A value may itself hold text that reads
-// like a mark, so both readings are tried; failed states are not tried twice.
+// replaced by a mark that counts its characters, and cut only between two
+// characters. A value may itself hold text that reads like a mark, so both
+// readings are tried; failed states are not tried twice.
 bool matchesWithOmissions(std::string_view shown, size_t s, std::string_view whole, size_t w,
+                          const Characters& characters,
                           std::set<std::pair<size_t, size_t>>& failed) {
   while (s < shown.size()) {
     size_t omitted = 0;
     const size_t mark = omissionMarkAt(shown, s, &omitted);
-    if (mark != 0 && w + omitted <= whole.size() && failed.count({s, w}) == 0) {
-      if (matchesWithOmissions(shown, s + mark, whole, w + omitted, failed)) {
+    const size_t character = characters.indexAt[w];
+    if (mark != 0 && character != std::string_view::npos &&
+        character + omitted < characters.starts.size() && failed.count({s, w}) == 0) {
+      if (matchesWithOmissions(shown, s + mark, whole, characters.starts[character + omitted],
+                               characters, failed)) {
         return true;
       }
       failed.insert({s, w});
@@ -193,13 +249,19 @@ void checkReport(const WrapperConfiguration& configuration, OraclePlatform& plat
             "the report has exactly its four labelled lines");
   }
 
-  // The report in the box: the whole one when it fits, else shortened.
-  require(text.size() <= (whole.size() <= kMaxWholeReport ? kMaxWholeReport : kMaxShortenedReport),
+  // The report in the box: the whole one when it fits, else shortened; in
+  // characters of the code page, UTF-8 ones too, never split.
+  const Characters wholeCharacters = charactersOf(whole, platform);
+  const size_t wholeLength = wholeCharacters.starts.size() - 1;
+  require(charactersOf(text, platform).starts.size() - 1 <=
+              (wholeLength <= kMaxWholeReport ? kMaxWholeReport : kMaxShortenedReport),
           "the report shown has at most 2,047 characters, a shortened one at most 1,600");
   std::set<std::pair<size_t, size_t>> failed;
-  require(whole.size() <= kMaxWholeReport ? text == whole
-                                          : matchesWithOmissions(text, 0, whole, 0, failed),
-          "the report shown is the whole one, or it with runs left out and counted");
+  require(wholeLength <= kMaxWholeReport
+              ? text == whole
+              : matchesWithOmissions(text, 0, whole, 0, wholeCharacters, failed),
+          "the report shown is the whole one, or it with runs of whole characters left out "
+          "and their characters counted");
   require(!oneLineValues || split(text, '\n').size() == 4, "the report shown keeps four lines");
   for (std::string_view value : reportValues("Veltrane", configuration, shown)) {
     const size_t kept = std::min<size_t>(value.size(), 32);
@@ -227,6 +289,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   const std::uint8_t flags = input.flags;
   const std::vector<std::string>& fields = input.fields;
   OraclePlatform platform(input.seed, input.density);
+  // Half the inputs run in the UTF-8 code page, where characters are up to
+  // four bytes long.
+  platform.utf8CodePage = (input.seed & 0x8000) != 0;
   platform.setCommandLine(fields[0]);
   std::string inherited = (flags & 0x80) != 0 ? grown(fields[1], kMaxEnvironmentValue) : fields[1];
   if ((flags & 1) != 0) {

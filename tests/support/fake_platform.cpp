@@ -29,8 +29,8 @@ void FakePlatform::addFile(const std::string& path, const std::string& contents)
   files_[path] = contents;
 }
 
-void FakePlatform::addDirectory(const std::string& path) {
-  directories_.insert(path);
+void FakePlatform::addDirectory(const std::string& path, std::uint32_t attributes) {
+  directories_[path] = attributes;
 }
 
 void FakePlatform::setEnvironment(const std::string& name, const std::string& value) {
@@ -62,6 +62,10 @@ bool FakePlatform::isLeadByte(unsigned char byte) {
   return leadBytes.count(byte) != 0;
 }
 
+bool FakePlatform::ansiCodePageIsUtf8() {
+  return utf8CodePage;
+}
+
 bool FakePlatform::getEnvironmentVariable(const std::string& name, std::string* value) {
   auto found = environment_.find(lowerCase(name));
   if (found == environment_.end()) {
@@ -84,8 +88,8 @@ bool FakePlatform::findFiles(const std::string& pattern, std::vector<DirectoryEn
   const std::string folder = pattern.substr(0, pattern.rfind('\\') + 1);
   entries->clear();
   for (const std::string& name : found->second) {
-    const bool isDirectory = directories_.count(folder + name) != 0;
-    entries->push_back({name, isDirectory ? kAttributeDirectory : 0x20});
+    auto directory = directories_.find(folder + name);
+    entries->push_back({name, directory != directories_.end() ? directory->second : 0x20});
   }
   return true;
 }
@@ -97,7 +101,7 @@ FileAttributes FakePlatform::fileAttributes(const std::string& path) {
     attributes.error = attributeErrors.at(path);
   } else if (directories_.count(path) != 0) {
     attributes.found = true;
-    attributes.bits = kAttributeDirectory;
+    attributes.bits = directories_.at(path);
   } else if (files_.count(path) != 0) {
     attributes.found = true;
     attributes.bits = 0x20;  // archive

@@ -31,7 +31,9 @@ class FakePlatform : public Platform {
   // Set-up. Paths are compared as exact texts.
   void setCommandLine(const std::string& text);
   void addFile(const std::string& path, const std::string& contents = "");
-  void addDirectory(const std::string& path);
+  // A folder, with the attribute bits its listing and queries give (a
+  // read-only or hidden folder has more bits than the directory one).
+  void addDirectory(const std::string& path, std::uint32_t attributes = kAttributeDirectory);
   void setEnvironment(const std::string& name, const std::string& value);
   void unsetEnvironment(const std::string& name);
   // What FindFirstFileA/FindNextFileA yield for a pattern, in order; an
@@ -51,6 +53,7 @@ class FakePlatform : public Platform {
   std::map<std::string, SystemError> startErrors;
   std::map<std::string, std::uint32_t> exitCodes;  // default 0
   std::set<unsigned char> leadBytes;
+  bool utf8CodePage = false;  // what ansiCodePageIsUtf8 returns
 
   // Records.
   std::vector<std::string> attributeQueries;
@@ -66,6 +69,7 @@ class FakePlatform : public Platform {
   std::string programPath() override;
   char* commandLine() override;
   bool isLeadByte(unsigned char byte) override;
+  bool ansiCodePageIsUtf8() override;
   bool getEnvironmentVariable(const std::string& name, std::string* value) override;
   bool setEnvironmentVariable(const std::string& name, const std::string& value) override;
   bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
@@ -80,7 +84,7 @@ class FakePlatform : public Platform {
  private:
   std::vector<char> commandLine_ = {'\0'};
   std::map<std::string, std::string> files_;
-  std::set<std::string> directories_;
+  std::map<std::string, std::uint32_t> directories_;  // with their attributes
   std::map<std::string, std::string> environment_;  // names in lower case
 };
 

@@ -31,6 +31,7 @@ TEST(ArgumentTail, LeadBytesTakeTheirTrailByteWithThem) {
   EXPECT_EQ(tailOf("a\x81 b c", {0x81}), "c");
   EXPECT_EQ(tailOf("a\x81 b c"), "b c");
   EXPECT_EQ(tailOf("a\x81", {0x81}), "");  // a lead byte at the end does not run past it
+  EXPECT_EQ(tailOf(std::string("a\x81\0 b c", 7), {0x81}), "");  // nor past the NUL after it
 }
 
 TEST(ArgumentTail, PointsIntoTheCommandLineItself) {

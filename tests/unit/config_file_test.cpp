@@ -15,6 +15,7 @@ using Lines = std::vector<std::string>;
 TEST(TextModeLines, ReadsLikeTheRuntimesTextMode) {
   EXPECT_EQ(textModeLines("a\r\nb\nc"), (Lines{"a", "b", "c"}));
   EXPECT_EQ(textModeLines("a\rb\r\r\n"), (Lines{"a\rb\r"}));  // a lone CR stays
+  EXPECT_EQ(textModeLines("a\nb\r"), (Lines{"a", "b\r"}));      // at the very end too
   EXPECT_EQ(textModeLines("a\nb\032c\nd"), (Lines{"a", "b"}));
   EXPECT_EQ(textModeLines(std::string_view("ab\0cd\nef", 8)), (Lines{"ab", "ef"}));
   EXPECT_EQ(textModeLines(std::string_view("ab\nc\0d", 6)), (Lines{"ab", "c"}));
@@ -141,15 +142,17 @@ TEST(ReadConfigFile, AReadErrorKeepsWhatWasReadAndABrokenPipeIsTheEnd) {
   struct Case {
     SystemError error;
     SystemError configFileError;
+    const char* jvmCommand;
   };
-  // The line the error cuts short is applied as far as it was read.
-  for (const Case& c : {Case{kErrorBrokenPipe, 0u}, Case{59, 59u}}) {
+  // The line a broken pipe ends is applied as far as it was written; the
+  // line a read error cuts short is dropped.
+  for (const Case& c : {Case{kErrorBrokenPipe, 0u, "C:\\j\\"}, Case{59, 59u, "javaw.exe"}}) {
     FakePlatform platform;
     platform.readErrors["C:\\apps\\tool.config"] = {middleOfTheLastLine, c.error};
     auto config = configureFromText(platform, text);
     EXPECT_EQ(config->mainClass(), "a.Main");
     EXPECT_EQ(config->appParams(), "x");
-    EXPECT_EQ(config->jvmCommand(), "C:\\j\\");
+    EXPECT_EQ(config->jvmCommand(), c.jvmCommand);
     EXPECT_EQ(config->configFileError(), c.configFileError);
   }
 }

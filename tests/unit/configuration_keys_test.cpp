@@ -20,6 +20,7 @@ TEST(ApplyLine, KeysMatchOnTheirLengthInTableOrderAndCaseSensitively) {
       {"jvm", "jvm", "", "", ""},                  // no space: the whole line is the value
       {"Jvm x", "javaw.exe", "", "", ""},          // case matters
       {"jv x", "javaw.exe", "", "", ""},           // shorter than every key
+      {"myjvm x", "javaw.exe", "", "", ""},        // a key only at the start of the line
       {"parameter x", "javaw.exe", "", "x", ""},   // "param" is a prefix
       {"vmparams -a", "javaw.exe", "-a", "", ""},  // "vmparam" wins before "param"
       {"vmparam\t-Xmx1g", "javaw.exe", "vmparam\t-Xmx1g", "", ""},
@@ -52,10 +53,11 @@ TEST(ApplyLine, ListsUseTheirOwnSeparators) {
 TEST(ScanJarDirectory, AddsFilesInSystemOrderAndSkipsFoldersByTheListingAlone) {
   for (const char* folder : {"C:/app/lib", "C:\\app\\lib\\", "C:\\app/lib"}) {
     FakePlatform platform;
-    platform.listings["C:\\app\\lib\\*.jar"] = {"b.jar", "a.jar", "old.jar"};
+    platform.listings["C:\\app\\lib\\*.jar"] = {"b.jar", "a.jar", "old.jar", "ro.jar"};
     platform.addFile("C:\\app\\lib\\a.jar");
     platform.addFile("C:\\app\\lib\\b.jar");
     platform.addDirectory("C:\\app\\lib\\old.jar");
+    platform.addDirectory("C:\\app\\lib\\ro.jar", kAttributeDirectory | 0x03);  // read-only, hidden
     auto config = configureFromText(platform, std::string("addjars ") + folder);
     EXPECT_EQ(config->classpathArgument(), "-classpath \"C:\\app\\lib\\b.jar;C:\\app\\lib\\a.jar\"")
         << folder;

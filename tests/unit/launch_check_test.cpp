@@ -30,6 +30,10 @@ void furnish(FakePlatform& platform) {
   platform.addDirectory("C:\\apps\\empty\\");
   platform.addFile("C:\\apps\\lib\\a.jar");
   platform.listings["C:\\apps\\lib\\*.jar"] = {"a.jar"};
+  // A folder that holds only a read-only folder named like a jar.
+  platform.addDirectory("C:\\apps\\dirs\\");
+  platform.addDirectory("C:\\apps\\dirs\\old.jar", kAttributeDirectory | 0x01);
+  platform.listings["C:\\apps\\dirs\\*.jar"] = {"old.jar"};
 }
 
 CheckReport check(FakePlatform& platform, const std::string& target, CodePage codePage,
@@ -78,6 +82,7 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
       {kGood + "param a\x1amainclass b.C\n", {{"after-end-of-file", 3}}},
       {kGood + "param a\0b\n"s, {{"nul-byte", 3}}},
       {kGood + "Mainclass a.B\nclasspath x\n", {{"unknown-key", 3}, {"unknown-key", 4}}},
+      {kGood + "x#y\n", {{"unknown-key", 3}}},  // a "#" further on leaves the line
       {kGood + "parameter x\njvmpath C:\\java\\bin\\javaw.exe\n",
        {{"prefix-key", 3}, {"prefix-key", 4}, {"replaced", 4}}},
       {kGood + "vmparam\t-Xmx1g\n", {{"tab-separator", 3}}},
@@ -94,6 +99,7 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
       {kGood + longVmParam, {{"command-line-too-long", 0}}},
       {kGood + "addjars C:\\apps\\gone\naddjars C:/apps/empty\naddjars C:\\apps\\lib\n",
        {{"addjars-missing", 3}, {"addjars-empty", 4}}},
+      {kGood + "addjars C:\\apps\\dirs\n", {{"addjars-empty", 3}}},
       {kGood + "addpath C:\\apps\\classes;C:\\apps\\gone\naddpath C:\\apps\\lib\\*\n",
        {{"addpath-missing", 3}}},
       {kGood + "addpath lib\naddjars C:\\apps\\lib\n",
@@ -147,7 +153,7 @@ TEST(CheckTarget, EachLineSaysWhatItDidOrWhyNot) {
   furnish(platform);
   platform.addFile(kConfig,
                    "# app\n\njvm x\njvm C:\\java\\bin\\javaw.exe\nvmparam -Xmx512m\n"
-                   "addjars C:\\apps\\lib\nJvm y\n  # indented\n");
+                   "addjars C:\\apps\\lib\nJvm y\n  # indented\naddjars C:\\apps\\dirs\n");
   const CheckReport report = check(platform, kConfig, CodePage::kAnsi);
   std::vector<std::string> effects;
   for (const LineRecord& line : report.lines) {
@@ -156,7 +162,9 @@ TEST(CheckTarget, EachLineSaysWhatItDidOrWhyNot) {
   EXPECT_EQ(effects, (std::vector<std::string>{"(comment)", "(blank)", "jvm = x",
                                                "jvm = C:\\java\\bin\\javaw.exe, replacing line 3",
                                                "vmparam += -Xmx512m", "addjars: 1 jar",
-                                               "(unknown key)", "(comment)"}));
+                                               "(unknown key)", "(comment)",
+                                               "addjars: 0 jars, 1 folder(s) named like jars "
+                                               "passed over"}));
   ASSERT_EQ(report.launch.classPath.size(), 1U);
   EXPECT_EQ(report.launch.classPath[0].entry, "C:\\apps\\lib\\a.jar");
   EXPECT_EQ(report.launch.classPath[0].line, 6U);

@@ -4,6 +4,7 @@
 
 #include "launcher/console_events.h"
 #include "launcher/error_numbers.h"
+#include "launcher/memory_exhaustion.h"
 #include "launcher/path_install.h"
 #include "launcher/report_shortening.h"
 #include "support/fake_platform.h"
@@ -75,6 +76,8 @@ TEST_F(LaunchMain, EachFailureNamesItsCause) {
       {"jvm C:\\java\\fails.exe\nvmparam -Dbig=" + std::string(33000, 'x'),
        "Error Message: Arg list too long"},
       {"addsyspath " + std::string(300, 'p'), "Error Message: Result too large"},
+      {"jvm C:\\java\\fails.exe\nparam " + std::string(kMaxKeptText + 1, 'x'),
+       "Error Message: Arg list too long"},
   };
   for (const Case& c : cases) {
     platform = FakePlatform();
@@ -118,6 +121,28 @@ TEST_F(LaunchMain, ALongReportIsShortenedForTheScreenAndTheChildGetsEverything) 
   EXPECT_LE(shown.size(), kMaxShortenedReport);
   EXPECT_NE(shown.find(" characters]...aaa"), std::string::npos);
   EXPECT_EQ(errorLine(), "Error Message: No error");
+
+  // A value too long to keep shows its start and counts every character.
+  platform = FakePlatform();
+  platform.setCommandLine("C:\\apps\\tool.exe");
+  configure("jvm C:\\java\\javaw.exe\nparam " + std::string(3 * kMaxKeptText, 'a') + "\r\n");
+  platform.addFile("C:\\java\\javaw.exe");
+  run();
+  EXPECT_TRUE(platform.starts.empty());
+  EXPECT_NE(platform.messages.at(0).text.find("    " + std::string(64, 'a') +
+                                              "...[3,145,664 characters]...\"."),
+            std::string::npos);
+  EXPECT_EQ(errorLine(), "Error Message: Arg list too long");
+}
+
+TEST_F(LaunchMain, ExhaustedMemoryShowsTheReportAndEndsWithOne) {
+  EXPECT_FALSE(reportMemoryExhaustion());  // not prepared: the caller aborts
+  prepareForMemoryExhaustion(platform);
+  EXPECT_TRUE(reportMemoryExhaustion());
+  EXPECT_EQ(platform.messages.at(0).text,
+            "Couldn't start Veltrane using \"    \".\nConfigfile: \n"
+            "commandline: C:\\apps\\tool.exe\nError Message: Not enough space");
+  EXPECT_EQ(platform.exitStatus, 1);
 }
 
 TEST_F(LaunchMain, AppModePassesTheVmStatusOnAndReportsOnlyWhatTheLauncherFailedAt) {
@@ -198,6 +223,8 @@ TEST(PathInstall, AnOverlongPathKeepsTheConfiguredDirectoriesInFront) {
   // A ";" right after the longest value that fits is one character too far.
   EXPECT_EQ(pathValueThatFits("a;" + exact.substr(1) + ";y"), "a");
   EXPECT_EQ(pathValueThatFits(exact + "x"), "");  // not even one element fits
+  EXPECT_EQ(pathValueThatFits(std::string(32766, 'v')).size(), 32766u);  // the system's limit
+  EXPECT_EQ(pathValueThatFits(std::string(32767, 'v') + ";w"), "");
 
   FakePlatform platform;
   installPathAssignment(platform, "path=" + configured + ";" + inherited);

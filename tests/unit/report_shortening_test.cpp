@@ -21,10 +21,28 @@ TEST(ShortenedValue, KeepsTheStartAndTheEndAndCountsWhatIsLeftOut) {
   for (int i = 0; i < 300; ++i) {
     wrapping += "C:\\lib\\j.jar;";
   }
+  std::string slashes;
+  for (int i = 0; i < 50; ++i) {
+    slashes += std::string(60, 'x') + "/";
+  }
+  std::string words;
+  for (int i = 0; i < 40; ++i) {
+    words += std::string(64, 'y') + " ";
+  }
+  const std::string twoRuns = std::string(100, 'P') + " " + std::string(100, 'Q') + " " + wrapping;
+  const std::string han = "\xE4\xB8\xAD";  // one character, three bytes in UTF-8
+  std::string hans;
+  for (int i = 0; i < 50; ++i) {
+    hans += han;
+  }
+  // A four-byte character, then bytes that start no whole character.
+  const std::string mixed = "\xF0\x9F\x98\x80" + std::string(60, 'z') + "\xE4\xB8\xFF\xC0\x80";
   struct Case {
     std::string value;
     size_t maxLength;
     std::string shortened;
+    bool utf8 = false;
+    size_t dropped = 0;  // characters counted behind the value, never kept
   };
   const Case cases[] = {
       {"abc", 3, "abc"},
@@ -38,11 +56,27 @@ TEST(ShortenedValue, KeepsTheStartAndTheEndAndCountsWhatIsLeftOut) {
        "-Dp=" + std::string(61, 'x') + "...[2,875 characters]..." + std::string(64, 'x')},
       {wrapping, 1000,
        wrapping.substr(0, 488) + "...[2,924 characters]..." + wrapping.substr(3900 - 488)},
-      // A double-byte character is left out whole, never split.
-      {pairs, 40, pairs.substr(0, 8) + "...[84 characters]..." + pairs.substr(92)},
+      // Characters are counted and cut whole: double-byte ones, and UTF-8
+      // sequences in the UTF-8 code page.
+      {pairs, 40, pairs.substr(0, 20) + "...[31 characters]..." + pairs.substr(82)},
+      {hans, 40, hans.substr(0, 30) + "...[31 characters]..." + hans.substr(123), true},
+      {mixed, 40, mixed.substr(0, 13) + "...[47 characters]..." + mixed.substr(60), true},
+      {std::string(39, 'a') + "\x81", 40, std::string(39, 'a') + "\x81"},  // the lead counts once
+      // The head gets the larger half of an odd room.
+      {std::string(1000, 'a') + std::string(1000, 'b'), 101,
+       std::string(39, 'a') + "...[1,923 characters]..." + std::string(38, 'b')},
+      // "/" breaks a run, and a run of exactly 64 is not long.
+      {slashes, 1000, slashes.substr(0, 488) + "...[2,074 characters]..." + slashes.substr(2562)},
+      {words, 1000, words.substr(0, 488) + "...[1,624 characters]..." + words.substr(2112)},
+      // The head stops in the first long run, the tail in the last one.
+      {twoRuns, 1000, twoRuns.substr(0, 64) + "...[3,550 characters]..." + twoRuns.substr(3614)},
+      // Of a value kept in part, the start shows and the rest is counted.
+      {std::string(100, 'x'), 40, std::string(16, 'x') + "...[1,084 characters]...", false, 1000},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(shortenedValue(platform, c.value, c.maxLength), c.shortened) << c.maxLength;
+    platform.utf8CodePage = c.utf8;
+    EXPECT_EQ(shortenedValue(platform, c.value, c.maxLength, c.dropped), c.shortened)
+        << c.maxLength;
   }
 }
 
@@ -78,6 +112,7 @@ TEST_F(ShortenedReport, LongValuesShareTheRoomAndShortOnesStayWhole) {
   const std::string shown =
       report("jvm C:\\java\\javaw.exe\nmainclass a.Main\n" + jars + "param " + params + "end");
   EXPECT_LE(shown.size(), kMaxShortenedReport);
+  EXPECT_GE(shown.size(), kMaxShortenedReport - 4) << "the shortened report fills its room";
   const std::string first = shown.substr(0, shown.find('\n'));
   EXPECT_EQ(first.find("Couldn't start Veltrane using \"C:\\java\\javaw.exe  -classpath "
                        "\"C:\\apps\\lib\\j0.jar;C:\\apps\\lib\\j1.jar;"),

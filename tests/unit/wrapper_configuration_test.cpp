@@ -78,5 +78,37 @@ TEST(Construction, RepeatedKeysReplaceOrAppend) {
   EXPECT_EQ(config->mainClass(), "b.Second");
 }
 
+TEST(Construction, TextsTooLongToLaunchKeepTheirStartAndCountTheRest) {
+  const size_t kept = kMaxKeptText;
+  const std::string a(kept + 1000, 'a');
+  const std::string blanks(3 * kept, ' ');
+  struct Case {
+    std::string config;
+    std::string appParams;
+    size_t dropped;
+    std::string jvmCommand = "javaw.exe";
+  };
+  const Case cases[] = {
+      {"param " + a, a.substr(0, kept), 1000},
+      {"param " + a + " \t #" + a + "\r\n", a.substr(0, kept), 1000},  // no comment counts
+      {"param " + a + a + "  b", a.substr(0, kept), 2 * a.size() + 3 - kept},
+      {"param x\nparam " + a, "x " + a.substr(0, kept - 2), 1002},
+      {"param " + a.substr(0, kept - 1) + std::string(kept + 10, ' ') + "b", a.substr(0, kept - 1),
+       kept + 11},  // blanks at the end of the kept part are inside the value
+      // What decides a line's effect is kept however far it lies.
+      {blanks + "jvm x", "", 0, "x"},
+      {"param" + blanks + "x" + blanks, "x", 0},
+      {"jvm" + a + " C:\\j.exe", "", 0, "C:\\j.exe"},
+      {"jvm" + a + a, "", 0, "jvm" + a.substr(0, kept - 3)},
+  };
+  for (const Case& c : cases) {
+    FakePlatform platform;
+    auto config = configureFromText(platform, c.config);
+    EXPECT_TRUE(config->appParams() == c.appParams) << c.appParams.size();
+    EXPECT_EQ(config->droppedLengths().appParams, c.dropped) << c.appParams.size();
+    EXPECT_TRUE(config->jvmCommand() == c.jvmCommand) << config->jvmCommand().size();
+  }
+}
+
 }  // namespace
 }  // namespace veltrane
