@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "check/utf8_rules.h"
+
 namespace veltrane::check {
 
 namespace {
@@ -31,7 +33,7 @@ void ByteScan::take(unsigned char byte) {
     return;
   }
   ++column_;
-  current_.line = lines_.size() + 1;
+  current_.line = lineCount_ + 1;
   // The launcher skips a UTF-8 mark at the start: it is no text of the line.
   inByteOrderMark_ = inByteOrderMark_ && offset < 3 && byte == kByteOrderMark[offset];
   if (byte == kEndOfFile) {
@@ -64,17 +66,11 @@ void ByteScan::takeUtf8(unsigned char byte) {
     return;
   }
   current_.firstNonAscii = current_.firstNonAscii == 0 ? column_ : current_.firstNonAscii;
-  if (byte >= 0xC2 && byte <= 0xDF) {
-    pending_ = 1;
-  } else if (byte >= 0xE0 && byte <= 0xEF) {
-    pending_ = 2;
-    low_ = byte == 0xE0 ? 0xA0 : 0x80;   // no overlong form
-    high_ = byte == 0xED ? 0x9F : 0xBF;  // no surrogate
-  } else if (byte >= 0xF0 && byte <= 0xF4) {
-    pending_ = 3;
-    low_ = byte == 0xF0 ? 0x90 : 0x80;
-    high_ = byte == 0xF4 ? 0x8F : 0xBF;  // nothing past U+10FFFF
-  } else if (current_.firstInvalid == 0) {
+  const Utf8Lead lead = utf8Lead(byte);
+  pending_ = lead.continuations;
+  low_ = lead.low;
+  high_ = lead.high;
+  if (pending_ == 0 && current_.firstInvalid == 0) {
     current_.firstInvalid = column_;
   }
 }
@@ -86,11 +82,12 @@ void ByteScan::endLine() {
   pending_ = 0;
   low_ = 0x80;
   high_ = 0xBF;
+  // Only a line with something to say is kept: the file may have any
+  // number of lines.
   if (current_.firstNonAscii != 0 || current_.firstNul != 0) {
     lines_.push_back(current_);
-  } else {
-    lines_.push_back({lines_.size() + 1, 0, 0, 0});
   }
+  ++lineCount_;
   current_ = LineBytes();
   column_ = 0;
 }

@@ -39,7 +39,8 @@ class ByteScan final : public ByteSink {  // NOLINT(cppcoreguidelines-virtual-cl
   void endLine();
   static void lineProblems(const LineBytes& line, CodePage codePage, std::vector<Problem>& found);
 
-  std::vector<LineBytes> lines_;
+  std::vector<LineBytes> lines_;  // those with a NUL or a non-ASCII byte
+  size_t lineCount_ = 0;
   LineBytes current_;
   size_t column_ = 0;
   size_t total_ = 0;

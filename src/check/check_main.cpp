@@ -1,7 +1,10 @@
 // veltrane-check: shows, line by line, what the launcher will do with a
 // configuration, and why an app would not start.
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check/check_options.h"
@@ -22,26 +25,27 @@ constexpr const char* kHelp =
     "  --format text|json|gcc  how to write the report (default text)\n"
     "  --code-page utf-8|ansi  how the launcher reads the file (default: from the\n"
     "                          launcher's manifest, or ansi for a configuration file)\n"
+    "  --quiet, -q             text: the problems and the summary only\n"
     "  --run                   start the VM as the launcher would, in this console\n"
     "                          (Windows only), and show its exit status\n"
     "Exit status: 0 no problem, 1 warnings only, 2 an error, 64 a usage error.\n";
 
-void write(const std::string& text) {
+void write(std::string_view text) {
   // Nothing useful is left to do when the console or the pipe is gone.
   static_cast<void>(std::fwrite(text.data(), 1, text.size(), stdout));
+}
+
+void writeNow(std::string_view text) {
+  write(text);
   static_cast<void>(std::fflush(stdout));
 }
 
-std::string formatted(const CheckReport& report, Format format) {
-  switch (format) {
-    case Format::kJson:
-      return jsonReport(report);
-    case Format::kGcc:
-      return gccReport(report);
-    case Format::kText:
-      break;
-  }
-  return textReport(report);
+// The report so far stays; one line says why it ends there.
+[[noreturn]] void outOfMemory() {
+  static_cast<void>(std::fflush(stdout));
+  static_cast<void>(
+      std::fputs("veltrane-check: out of memory: the check stopped before its end\n", stderr));
+  std::_Exit(2);
 }
 
 int check(const CheckOptions& options) {
@@ -50,17 +54,23 @@ int check(const CheckOptions& options) {
   request.codePage = chooseCodePage(*makeHostPlatform(CodePage::kAnsi), request, report);
   prepareConsole(*request.codePage);
   const std::unique_ptr<Platform> system = makeHostPlatform(*request.codePage);
-  checkTarget(*system, hostFacts(), request.target, *request.codePage, report);
+  ReportWriter writer(options.format, options.quiet, write);
+  // With --run, the VM's own messages come before a JSON report, never in it.
+  const bool jsonAfterRun = options.run && options.format == Format::kJson;
+  checkTarget(*system, hostFacts(), request.target, *request.codePage, report,
+              jsonAfterRun ? nullptr : &writer);
   if (!options.run) {
-    write(formatted(report, options.format));
+    writer.finish(report);
+    writeNow("");
     return exitStatusOf(report);
   }
   // The report comes first; the VM's own messages follow it.
-  if (options.format != Format::kJson) {
-    write(formatted(report, options.format));
+  if (!jsonAfterRun) {
+    writer.finish(report);
+    writeNow("");
   }
   report.run = runTarget(*system, request);
-  write(options.format == Format::kJson ? jsonReport(report) : textRun(*report.run));
+  writeNow(jsonAfterRun ? jsonReport(report) : textRun(*report.run, report.codePage == "utf-8"));
   return report.run->failureReport.empty() ? exitStatusOf(report) : 2;
 }
 
@@ -73,7 +83,7 @@ int checkerMain(const std::vector<std::string>& arguments) {
     return kUsageError;
   }
   if (options->help) {
-    write(std::string(kUsage) + "\n" + kHelp);
+    writeNow(std::string(kUsage) + "\n" + kHelp);
     return 0;
   }
   if (options->run && !canRunHere()) {
@@ -87,5 +97,6 @@ int checkerMain(const std::vector<std::string>& arguments) {
 }  // namespace veltrane::check
 
 int main(int argc, char** argv) {
+  std::set_new_handler(veltrane::check::outOfMemory);
   return veltrane::check::checkerMain(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -65,6 +65,8 @@ std::optional<CheckOptions> parseOptions(const std::vector<std::string>& argumen
       optionsEnded = true;
     } else if (argument == "--run") {
       options.run = true;
+    } else if (argument == "--quiet" || argument == "-q") {
+      options.quiet = true;
     } else if (argument == "--help" || argument == "-h") {
       options.help = true;
     } else if (!takeValued(arguments, i, options)) {

@@ -12,11 +12,13 @@
 namespace veltrane::check {
 
 inline constexpr const char* kUsage =
-    "usage: veltrane-check [--format text|json|gcc] [--code-page utf-8|ansi] [--run] TARGET";
+    "usage: veltrane-check [--format text|json|gcc] [--code-page utf-8|ansi] [--quiet] [--run] "
+    "TARGET";
 
 struct CheckOptions {
   Format format = Format::kText;
   std::optional<CodePage> codePage;
+  bool quiet = false;
   bool run = false;
   bool help = false;
   std::string target;

@@ -42,6 +42,7 @@ struct ClassPathEntry {
   std::string entry;
   size_t line = 0;             // the line that contributed it
   std::optional<bool> exists;  // empty when this system cannot tell
+  bool explicitEntry = false;  // from "addpath", not found by "addjars"
 };
 
 struct LaunchRecord {

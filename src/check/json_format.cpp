@@ -15,7 +15,9 @@ void writeNumberOrNull(JsonWriter& json, size_t value) {
   }
 }
 
-void writeLine(JsonWriter& json, const LineRecord& line) {
+}  // namespace
+
+void jsonLine(JsonWriter& json, const LineRecord& line) {
   json.beginObject();
   json.key("line");
   json.number(static_cast<std::int64_t>(line.number));
@@ -36,6 +38,8 @@ void writeLine(JsonWriter& json, const LineRecord& line) {
   }
   json.endObject();
 }
+
+namespace {
 
 void writeProblem(JsonWriter& json, const Problem& problem) {
   json.beginObject();
@@ -133,8 +137,7 @@ void writeSummary(JsonWriter& json, const CheckReport& report) {
 
 }  // namespace
 
-std::string jsonReport(const CheckReport& report) {
-  JsonWriter json;
+void jsonBegin(JsonWriter& json, const CheckReport& report) {
   json.beginObject();
   json.key("configFile");
   json.string(report.launch.configFile);
@@ -142,9 +145,9 @@ std::string jsonReport(const CheckReport& report) {
   json.string(report.codePage);
   json.key("lines");
   json.beginArray();
-  for (const LineRecord& line : report.lines) {
-    writeLine(json, line);
-  }
+}
+
+void jsonEnd(JsonWriter& json, const CheckReport& report) {
   json.endArray();
   json.key("problems");
   json.beginArray();
@@ -158,7 +161,6 @@ std::string jsonReport(const CheckReport& report) {
   }
   writeSummary(json, report);
   json.endObject();
-  return json.text() + "\n";
 }
 
 }  // namespace veltrane::check

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "check/utf8_rules.h"
+
 namespace veltrane::check {
 
 namespace {
@@ -9,16 +11,14 @@ namespace {
 // The length of the UTF-8 sequence that starts at the position, or 0 when
 // the bytes there are no valid sequence.
 size_t utf8Length(std::string_view text, size_t position) {
-  const auto lead = static_cast<unsigned char>(text[position]);
-  const size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
-                        : lead >= 0xE0 && lead <= 0xEF ? 3
-                        : lead >= 0xC2 && lead <= 0xDF ? 2
-                                                       : 0;
-  if (length == 0 || position + length > text.size()) {
+  const Utf8Lead lead = utf8Lead(static_cast<unsigned char>(text[position]));
+  const size_t length = static_cast<size_t>(lead.continuations) + 1;
+  if (lead.continuations == 0 || position + length > text.size()) {
     return 0;
   }
   for (size_t i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[position + i]) & 0xC0U) != 0x80U) {
+    const auto byte = static_cast<unsigned char>(text[position + i]);
+    if (byte < (i == 1 ? lead.low : 0x80) || byte > (i == 1 ? lead.high : 0xBF)) {
       return 0;
     }
   }

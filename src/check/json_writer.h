@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace veltrane::check {
@@ -27,6 +28,9 @@ class JsonWriter {
   void null();
 
   const std::string& text() const { return text_; }
+  // The text written since the last take, for writing it out piece by
+  // piece; the writer goes on where it stopped.
+  std::string take() { return std::exchange(text_, std::string()); }
 
  private:
   void beforeValue();

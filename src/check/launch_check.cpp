@@ -72,11 +72,18 @@ CheckReport checkTarget(Platform& system, const HostFacts& host, const CheckRequ
 }
 
 void checkTarget(Platform& system, const HostFacts& host, const std::string& target,
-                 CodePage codePage, CheckReport& report) {
+                 CodePage codePage, CheckReport& report, LineRecordSink* lines) {
   report.codePage = codePage == CodePage::kUtf8 ? "utf-8" : "ansi";
   RecordingPlatform recording(system, launcherCommandLine(target), false);
   ByteScan bytes;
-  LineRecorder recorder(host);
+  LineRecorder recorder(host, [&](LineRecord&& line) {
+    report.launch.configFile = recording.readPath();
+    if (lines != nullptr) {
+      lines->line(report, line);
+    } else {
+      report.lines.push_back(std::move(line));
+    }
+  });
   recording.tapReads(&bytes);
   const WrapperConfiguration configuration(
       recording, argumentTail(recording.commandLine(), recording), &recorder);
@@ -90,14 +97,13 @@ void checkTarget(Platform& system, const HostFacts& host, const std::string& tar
   recording.clearAttributeQueries();
   spawnAndWait(recording, configuration.jvmCommand(), childArguments(configuration), errorNumber);
 
-  report.lines = recorder.lines();
   const std::vector<Problem> byteProblems = bytes.problems(codePage);
   report.problems.insert(report.problems.end(), byteProblems.begin(), byteProblems.end());
   if (!bytes.isUtf16()) {  // the lines of a UTF-16 file are noise
     report.problems.insert(report.problems.end(), recorder.problems().begin(),
                            recorder.problems().end());
   }
-  describeLaunch({host, system, configuration, recorder, recording, errorNumber}, report);
+  describeLaunch({target, host, system, configuration, recorder, recording, errorNumber}, report);
   sortProblems(report.problems);
 }
 

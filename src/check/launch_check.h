@@ -22,6 +22,17 @@ struct CheckRequest {
   std::optional<CodePage> codePage;
 };
 
+// Receives each line's record as soon as it is complete, with the report's
+// code page and configuration file already set, so a report can be written
+// while a file of any size is read.
+class LineRecordSink {
+ public:
+  virtual void line(const CheckReport& report, const LineRecord& line) = 0;
+
+ protected:
+  ~LineRecordSink() = default;
+};
+
 bool isLauncherPath(const std::string& target);
 
 // The code page the launcher reads the configuration in: as requested, else
@@ -29,10 +40,11 @@ bool isLauncherPath(const std::string& target);
 // read), else ANSI.
 CodePage chooseCodePage(Platform& system, const CheckRequest& request, CheckReport& report);
 
-// Checks the target with the code page chosen, adding to the report.
+// Checks the target with the code page chosen, adding to the report; the
+// lines go to the sink when there is one, else into the report.
 // Changes nothing: no environment change, no process start, no file written.
 void checkTarget(Platform& system, const HostFacts& host, const std::string& target,
-                 CodePage codePage, CheckReport& report);
+                 CodePage codePage, CheckReport& report, LineRecordSink* lines = nullptr);
 
 // Both of the above, with one platform.
 CheckReport checkTarget(Platform& system, const HostFacts& host, const CheckRequest& request);

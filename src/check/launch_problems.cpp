@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string_view>
 
+#include "check/launch_check.h"
 #include "launcher/error_numbers.h"
 #include "launcher/launch_main.h"
 #include "launcher/path_install.h"
@@ -54,22 +55,36 @@ void addProblem(CheckReport& report, Problem problem) {
   report.problems.push_back(std::move(problem));
 }
 
+// The launcher finds ".exe" in its own path in lower case only: started as
+// "ACMEDRAW.EXE", it reads ".config" in the current directory.
+std::string unreadableHint(const LaunchContext& context) {
+  const std::string& launcher = context.target;
+  if (isLauncherPath(launcher) && launcher.rfind(".exe") == std::string::npos) {
+    return "the launcher's name ends in " + quoted(launcher.substr(launcher.size() - 4)) +
+           ", and the launcher looks for \".exe\" in lower case only, so it reads " +
+           quoted(context.configuration.configFilePath()) +
+           " in the current directory: rename it to end in \".exe\", or brand it in app mode "
+           "(it then reads its own path with \".config\" in place of its extension)";
+  }
+  return "check the path: started without arguments, the launcher reads the file named "
+         "like itself with \".config\" in place of \".exe\"";
+}
+
 void describeConfigFile(const LaunchContext& context, CheckReport& report) {
   const SystemError error = context.configuration.configFileError();
   if (error == 0) {
     return;
   }
-  const size_t read = context.recorder.lines().size();
+  const size_t read = context.recorder.lineCount();
   addProblem(report,
-             {"config-unreadable", Severity::kError, read == 0 ? 0 : read, 0,
+             {"config-unreadable", Severity::kError, read, 0,
               (read == 0 ? "cannot read " + quoted(context.configuration.configFilePath()) + ": " +
                                systemErrorText(error) +
                                "; the launcher would run on its defaults (javaw.exe, no class "
                                "path, no main class)"
                          : "reading stopped after line " + std::to_string(read) + ": " +
                                systemErrorText(error)),
-              "check the path: started without arguments, the launcher reads the file named "
-              "like itself with \".config\" in place of \".exe\""});
+              unreadableHint(context)});
 }
 
 std::string triedList(const LaunchRecord& launch) {
@@ -97,7 +112,9 @@ void describeSearchFailure(const LaunchContext& context, CheckReport& report) {
   if (context.errorNumber == kResultTooLarge) {
     size_t element = 0;
     for (const auto& [number, value] : context.recorder.systemPaths()) {
-      element = element != 0 || value.size() < 258 ? element : number;
+      for (const std::string_view piece : splitList(value)) {
+        element = element != 0 || piece.size() < 258 ? element : number;
+      }
     }
     addProblem(report, {"path-element-too-long", Severity::kError, element, 0,
                         "the search for " + quoted(jvm) +
@@ -165,20 +182,22 @@ void describeVm(const LaunchContext& context, CheckReport& report) {
   if (context.recording.start()) {
     launch.jvmPath = context.recording.start()->application;
   }
-  if (!launch.jvmFound) {
-    launch.jvmPath.clear();
-    describeSearchFailure(context, report);
-  } else {
-    describeFoundVm(context, report);
-  }
   const std::string& jvm = context.configuration.jvmCommand();
   const size_t line = context.recorder.lastLineOf("jvm");
+  if (!launch.jvmFound) {
+    launch.jvmPath.clear();
+  }
   if (jvm.find('"') != std::string::npos) {
+    // The quotes are the cause; whatever the search then met is no news.
     addProblem(report, {"quoted-jvm", Severity::kError, line, 0,
                         "the jvm value " + quoted(jvm) +
                             " holds double quotes: the launcher adds its own, and the start "
                             "fails",
                         "remove the quotes; spaces in the path need none"});
+  } else if (!launch.jvmFound) {
+    describeSearchFailure(context, report);
+  } else {
+    describeFoundVm(context, report);
   }
   if (jvm.find_first_of("\\/") != std::string::npos && jvm.find('"') == std::string::npos &&
       isRelativePath(jvm)) {
@@ -227,8 +246,7 @@ void describeClassPath(const LaunchContext& context, CheckReport& report) {
             ? entry.entry
             : entry.entry.substr(0, entry.entry.find_last_of("\\/", star) + 1);
     entry.exists = exists(context, checked.empty() ? "." : checked);
-    const bool fromAddpath =
-        entry.line != 0 && context.recorder.lines()[entry.line - 1].key == "addpath";
+    const bool fromAddpath = entry.explicitEntry;
     if (fromAddpath && entry.exists == false) {
       addProblem(report, {"addpath-missing", Severity::kWarning, entry.line, 0,
                           quoted(checked) + " does not exist", "check the addpath line"});
@@ -256,27 +274,37 @@ void describeJarFolder(const LaunchContext& context, const JarFolder& folder, Ch
   }
 }
 
-// The VM options split at blanks, as the VM's own command line is.
-bool startsTheAppOtherwise(std::string_view vmParams) {
-  constexpr std::string_view kBlanks = " \t\r\n\v\f";
-  for (size_t start = vmParams.find_first_not_of(kBlanks); start != std::string_view::npos;) {
-    const size_t end = vmParams.find_first_of(kBlanks, start);
-    const std::string_view word = vmParams.substr(start, end - start);
-    if (word == "-jar" || word == "-m" || word == "--module" || word.substr(0, 9) == "--module=") {
-      return true;
+// Every "addsyspath" folder that does not exist.
+void describeSystemPaths(const LaunchContext& context, CheckReport& report) {
+  for (const auto& [number, value] : context.recorder.systemPaths()) {
+    for (const std::string_view piece : splitList(value)) {
+      const std::string folder(piece);
+      if (!folder.empty() && exists(context, folder) == false) {
+        addProblem(report, {"addsyspath-missing", Severity::kWarning, number, 0,
+                            "the folder " + quoted(folder) + " does not exist",
+                            "check the addsyspath line"});
+      }
     }
-    start = vmParams.find_first_not_of(kBlanks, end);
   }
-  return false;
 }
 
 void describeMainClass(const LaunchContext& context, CheckReport& report) {
   const std::string& mainClass = context.configuration.mainClass();
-  if (mainClass.empty() && !startsTheAppOtherwise(context.configuration.vmParams())) {
+  const bool appStart = startsTheAppOtherwise(context.configuration.vmParams());
+  if (appStart && !context.configuration.classpathArgument().empty()) {
+    addProblem(report,
+               {"jar-with-class-path", Severity::kError, context.recorder.appStartLine(), 0,
+                "the VM options start the app from a jar or a module (-jar, -m or --module), "
+                "so the VM takes everything after it as the app's arguments: the class path of "
+                "the addpath and addjars lines is never loaded",
+                "name the main class with mainclass and put the app's jar on the class path "
+                "with addpath, or list the libraries in the jar's manifest (Class-Path) and "
+                "drop the addpath and addjars lines"});
+  }
+  if (mainClass.empty() && !appStart) {
     addProblem(report, {"no-mainclass", Severity::kWarning, 0, 0,
                         "no mainclass line: the VM is given no class to run",
-                        "add a line such as \"mainclass com.example.Main\", or start the app "
-                        "with \"vmparam -jar app.jar\""});
+                        "add a line such as \"mainclass com.example.Main\""});
   } else if (mainClass.find_first_of("/\\") != std::string::npos ||
              endsWithIgnoringCase(mainClass, ".class") ||
              endsWithIgnoringCase(mainClass, ".java")) {
@@ -299,6 +327,7 @@ void describeLaunch(const LaunchContext& context, CheckReport& report) {
   for (const JarFolder& folder : context.recorder.jarFolders()) {
     describeJarFolder(context, folder, report);
   }
+  describeSystemPaths(context, report);
   describeMainClass(context, report);
 }
 

@@ -12,6 +12,7 @@
 namespace veltrane::check {
 
 struct LaunchContext {
+  const std::string& target;  // as the checker was given it
   const HostFacts& host;
   Platform& system;  // for looking at files, never through the recording
   const WrapperConfiguration& configuration;

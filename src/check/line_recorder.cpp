@@ -48,6 +48,10 @@ std::string_view nearKey(std::string_view word) {
   std::string_view best;
   size_t bestDistance = 3;
   for (const std::string_view key : kConfigurationKeys) {
+    // The lengths alone tell a long word is no near key: no need to measure.
+    if (std::max(word.size(), key.size()) - std::min(word.size(), key.size()) >= bestDistance) {
+      continue;
+    }
     const size_t distance = editDistance(lowerCase(word), key);
     if (distance < bestDistance) {
       best = key;
@@ -84,21 +88,53 @@ void LineRecorder::add(Problem problem) {
   problems_.push_back(std::move(problem));
 }
 
+bool startsTheAppOtherwise(std::string_view vmOptions) {
+  // Split at blanks, as the VM's own command line is.
+  constexpr std::string_view kBlanks = " \t\r\n\v\f";
+  for (size_t start = vmOptions.find_first_not_of(kBlanks); start != std::string_view::npos;) {
+    const size_t end = vmOptions.find_first_of(kBlanks, start);
+    const std::string_view word = vmOptions.substr(start, end - start);
+    if (word == "-jar" || word == "-m" || word == "--module" || word.substr(0, 9) == "--module=") {
+      return true;
+    }
+    start = vmOptions.find_first_not_of(kBlanks, end);
+  }
+  return false;
+}
+
 void LineRecorder::lineRead(std::string_view text) {
-  LineRecord record;
-  record.number = lines_.size() + 1;
-  record.text = text;
+  emitCurrent();
+  current_ = LineRecord();
+  current_.number = ++lineCount_;
+  current_.text = text;
   // A line whose first character is "#" never reaches the keys.
-  record.reason = "comment";
-  lines_.push_back(std::move(record));
+  current_.reason = "comment";
+}
+
+// The line is complete: the jars its folder gave are known by now.
+void LineRecorder::emitCurrent() {
+  if (current_.number == 0) {
+    return;
+  }
+  if (!jarFolders_.empty() && jarFolders_.back().line == current_.number) {
+    const JarFolder& folder = jarFolders_.back();
+    current_.effect =
+        "addjars: " + std::to_string(folder.jars) + (folder.jars == 1 ? " jar" : " jars");
+    if (folder.folders > 0) {
+      current_.effect +=
+          ", " + std::to_string(folder.folders) + " folder(s) named like jars passed over";
+    }
+  }
+  emit_(std::move(current_));
+  current_ = LineRecord();
 }
 
 void LineRecorder::lineApplied(std::string_view line, std::string_view key,
                                std::string_view value) {
-  if (lines_.empty()) {
+  if (current_.number == 0) {
     return;
   }
-  LineRecord& record = lines_.back();
+  LineRecord& record = current_;
   if (line.empty()) {
     record.reason = record.text.find('#') == std::string::npos ? "blank" : "comment";
     return;
@@ -124,6 +160,8 @@ void LineRecorder::lineApplied(std::string_view line, std::string_view key,
     addPathPieceLines_.insert(addPathPieceLines_.end(), splitList(value).size(), record.number);
   } else if (key == "addsyspath") {
     systemPaths_[record.number] = value;
+  } else if (key == "vmparam" && appStartLine_ == 0 && startsTheAppOtherwise(value)) {
+    appStartLine_ = record.number;
   }
 }
 
@@ -154,9 +192,13 @@ void LineRecorder::checkUnknownKey(const LineRecord& record, std::string_view li
 
 void LineRecorder::checkSeparator(size_t number, std::string_view line, std::string_view key) {
   if (line.size() > key.size() && line[key.size()] == '\t') {
-    add({"tab-separator", Severity::kWarning, number, key.size() + 1,
+    // The VM, its options and its class cannot start with the key in them;
+    // an app argument or a path entry merely gains an odd piece.
+    const bool fatal = key == "jvm" || key == "vmparam" || key == "mainclass";
+    add({"tab-separator", fatal ? Severity::kError : Severity::kWarning, number, key.size() + 1,
          "a tab follows " + quoted(key) + ": only a space separates, so the value is " +
-             quoted(WrapperConfiguration::lineValue(line)),
+             quoted(WrapperConfiguration::lineValue(line)) +
+             (fatal ? " and the VM does not start" : ""),
          "put one space between the key and the value"});
   } else if (firstWord(line) != key) {
     add({"prefix-key", Severity::kWarning, number, 1,
@@ -203,7 +245,7 @@ void LineRecorder::checkRelative(size_t number, std::string_view key, std::strin
 
 void LineRecorder::jarFolderListed(std::string_view folder, bool listed) {
   JarFolder jarFolder;
-  jarFolder.line = lines_.empty() ? 0 : lines_.back().number;
+  jarFolder.line = current_.number;
   jarFolder.folder = folder;
   jarFolder.listed = listed;
   jarFolders_.push_back(std::move(jarFolder));
@@ -228,16 +270,7 @@ void LineRecorder::classPathAssembled(std::string_view addPathList, std::string_
 }
 
 void LineRecorder::finish() {
-  for (const JarFolder& folder : jarFolders_) {
-    if (folder.line == 0 || folder.line > lines_.size()) {
-      continue;
-    }
-    std::string& effect = lines_[folder.line - 1].effect;
-    effect = "addjars: " + std::to_string(folder.jars) + (folder.jars == 1 ? " jar" : " jars");
-    if (folder.folders > 0) {
-      effect += ", " + std::to_string(folder.folders) + " folder(s) named like jars passed over";
-    }
-  }
+  emitCurrent();
 }
 
 std::vector<ClassPathEntry> LineRecorder::classPath() const {
@@ -249,7 +282,7 @@ std::vector<ClassPathEntry> LineRecorder::classPath() const {
         continue;  // a ";" too many adds no entry
       }
       const size_t line = i < addPathPieceLines_.size() ? addPathPieceLines_[i] : 0;
-      entries.push_back({std::string(pieces[i]), line, std::nullopt});
+      entries.push_back({std::string(pieces[i]), line, std::nullopt, true});
     }
   }
   if (!jarList_.empty()) {

@@ -5,6 +5,7 @@
 #define VELTRANE_CHECK_LINE_RECORDER_H_
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -29,7 +30,11 @@ struct JarFolder {
 class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
     : public ConfigurationObserver {
  public:
-  explicit LineRecorder(const HostFacts& host) : host_(host) {}
+  // Each line is handed to the emitter once it is complete (when the next
+  // one is read, or at the end); only what later checks need is kept, so a
+  // file of any number of lines is recorded in bounded memory.
+  using Emitter = std::function<void(LineRecord&&)>;
+  LineRecorder(const HostFacts& host, Emitter emit) : host_(host), emit_(std::move(emit)) {}
 
   void lineRead(std::string_view text) override;
   void lineApplied(std::string_view line, std::string_view key, std::string_view value) override;
@@ -37,21 +42,24 @@ class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
   void jarFound(std::string_view path, bool added) override;
   void classPathAssembled(std::string_view addPathList, std::string_view jarList) override;
 
-  // Completes the effects that later events decided (the jars a folder gave).
+  // Hands over the last line.
   void finish();
 
-  const std::vector<LineRecord>& lines() const { return lines_; }
+  size_t lineCount() const { return lineCount_; }
   const std::vector<Problem>& problems() const { return problems_; }
   const std::vector<JarFolder>& jarFolders() const { return jarFolders_; }
   // The class path entries as assembled, each with the line it came from.
   std::vector<ClassPathEntry> classPath() const;
   // The line of the last "jvm" or "mainclass" line, 0 for none.
   size_t lastLineOf(std::string_view key) const;
+  // The first "vmparam" line that starts the app from a jar or a module.
+  size_t appStartLine() const { return appStartLine_; }
   // The "addsyspath" values by line.
   const std::map<size_t, std::string>& systemPaths() const { return systemPaths_; }
 
  private:
   void add(Problem problem);
+  void emitCurrent();
   void checkUnknownKey(const LineRecord& record, std::string_view line);
   void checkSeparator(size_t number, std::string_view line, std::string_view key);
   void checkComment(const LineRecord& record);
@@ -59,7 +67,10 @@ class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
   std::string replacing(size_t number, std::string_view key, std::string_view value);
 
   const HostFacts& host_;
-  std::vector<LineRecord> lines_;
+  Emitter emit_;
+  LineRecord current_;
+  size_t lineCount_ = 0;
+  size_t appStartLine_ = 0;
   std::vector<Problem> problems_;
   std::map<std::string, std::pair<size_t, std::string>, std::less<>> lastValues_;
   std::vector<size_t> addPathPieceLines_;
@@ -72,6 +83,9 @@ class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
 
 // The ";"-separated pieces of a list, empty ones included.
 std::vector<std::string_view> splitList(std::string_view list);
+// Whether VM options name the app's jar or module ("-jar", "-m", "--module"):
+// the VM then takes everything after it as the app's arguments.
+bool startsTheAppOtherwise(std::string_view vmOptions);
 
 }  // namespace veltrane::check
 

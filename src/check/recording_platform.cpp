@@ -84,6 +84,7 @@ FileAttributes RecordingPlatform::fileAttributes(const std::string& path) {
 }
 
 bool RecordingPlatform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
+  readPath_ = path;
   if (tap_ == nullptr) {
     return system_.readFile(path, sink, error);
   }

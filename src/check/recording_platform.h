@@ -29,6 +29,8 @@ class RecordingPlatform : public Platform {
 
   // Every byte of the files read is also handed to this sink.
   void tapReads(ByteSink* tap) { tap_ = tap; }
+  // The file last read.
+  const std::string& readPath() const { return readPath_; }
 
   // The attribute queries since the last clearing: the candidates the
   // search tried, with what it found.
@@ -64,6 +66,7 @@ class RecordingPlatform : public Platform {
   std::vector<char> commandLine_;
   bool run_;
   ByteSink* tap_ = nullptr;
+  std::string readPath_;
   std::vector<AttributeQuery> attributeQueries_;
   std::optional<std::string> installedPath_;
   std::optional<Start> start_;

@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "check/launch_check.h"
+#include "check/report_formats.h"
 #include "config/wrapper_configuration.h"
 #include "fuzz/oracle_platform.h"
 #include "launcher/argument_tail.h"
@@ -277,6 +279,62 @@ void checkReport(const WrapperConfiguration& configuration, OraclePlatform& plat
           "only an over-long command line is too long");
 }
 
+// Strict UTF-8 (RFC 3629): no overlong form, no surrogate, nothing past
+// U+10FFFF, no sequence cut short.
+bool isStrictUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const size_t length = lead < 0x80   ? 1
+                          : lead < 0xC2 ? 0
+                          : lead < 0xE0 ? 2
+                          : lead < 0xF0 ? 3
+                          : lead < 0xF5 ? 4
+                                        : 0;
+    if (length == 0 || i + length > text.size()) {
+      return false;
+    }
+    std::uint32_t code = length == 1 ? lead : lead & (0xFFu >> (length + 1));
+    for (size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0u) != 0x80u) {
+        return false;
+      }
+      code = (code << 6) | (next & 0x3Fu);
+    }
+    const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+bool holdsControls(std::string_view text, bool utf8) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
+    if ((c < 0x20 && c != '\n') || c == 0x7F ||
+        (utf8 && c == 0xC2 && next >= 0x80 && next < 0xA0)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The checker over the same machine and file, in either code page: its JSON
+// is valid UTF-8, and its text and gcc reports show no control character but
+// their own line feeds.
+void checkChecker(OraclePlatform platform, const std::string& configFile, bool utf8) {
+  const check::CheckReport report = check::checkTarget(
+      platform, check::HostFacts{"C:\\work", true},
+      check::CheckRequest{configFile, utf8 ? check::CodePage::kUtf8 : check::CodePage::kAnsi});
+  require(isStrictUtf8(check::jsonReport(report)), "the checker's JSON is valid UTF-8");
+  require(!holdsControls(check::textReport(report), utf8) &&
+              !holdsControls(check::gccReport(report), utf8),
+          "the checker's text shows no control character raw");
+}
+
 }  // namespace
 }  // namespace veltrane
 
@@ -322,5 +380,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if (!platform.messages.empty()) {
     checkReport(configuration, platform, originalCommandLine);
   }
+  checkChecker(twin, configuration.configFilePath(), (input.seed & 1) != 0);
   return 0;
 }

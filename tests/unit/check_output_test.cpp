@@ -10,11 +10,13 @@ namespace {
 using Arguments = std::vector<std::string>;
 
 TEST(ParseOptions, AcceptsTheDocumentedFormsAndRefusesEverythingElse) {
-  const auto json = parseOptions({"--format", "json", "--code-page=utf-8", "--run", "a.cfg"});
+  const auto json =
+      parseOptions({"--format", "json", "--code-page=utf-8", "--run", "--quiet", "a.cfg"});
   ASSERT_TRUE(json.has_value());
   EXPECT_EQ(json->format, Format::kJson);
   EXPECT_EQ(json->codePage, CodePage::kUtf8);
   EXPECT_TRUE(json->run);
+  EXPECT_TRUE(json->quiet);
   EXPECT_EQ(json->target, "a.cfg");
   EXPECT_EQ(parseOptions({"--", "-odd.cfg"})->target, "-odd.cfg");
   const Arguments refused[] = {
@@ -48,6 +50,23 @@ TEST(JsonWriter, EscapesQuotesControlsAndBytesThatAreNotUtf8) {
   json.endObject();
   EXPECT_EQ(json.text(),
             "{\"a\":\"q\\\"b\\\\\\u0009\\u0001\xc3\xa9\\u00e9\",\"b\":[-1,null,false]}");
+  // Only what UTF-8 allows is copied; every other byte is a Latin-1 escape.
+  const std::pair<std::string, std::string> strings[] = {
+      {"\xc3\xa9", "\xc3\xa9"},                              // a valid sequence at the end
+      {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},              // U+1F600
+      {"\xe0\x80\x80", "\\u00e0\\u0080\\u0080"},             // overlong
+      {"\xed\xa0\x80", "\\u00ed\\u00a0\\u0080"},             // a surrogate
+      {"\xf4\x90\x80\x80", "\\u00f4\\u0090\\u0080\\u0080"},  // past U+10FFFF
+      {"\xc0\xaf\xc1\xbf", "\\u00c0\\u00af\\u00c1\\u00bf"},  // C0 and C1 leads
+      {"\xf5\x80\x80\x80", "\\u00f5\\u0080\\u0080\\u0080"},
+      {"\xe2\x82", "\\u00e2\\u0082"},  // cut short
+      {"\x7f", "\\u007f"},
+  };
+  for (const auto& [bytes, escaped] : strings) {
+    JsonWriter one;
+    one.string(bytes);
+    EXPECT_EQ(one.text(), "\"" + escaped + "\"") << escaped;
+  }
 }
 
 TEST(GccReport, OneLinePerProblemWithFileLineColumnSeverityAndCode) {
@@ -59,6 +78,39 @@ TEST(GccReport, OneLinePerProblemWithFileLineColumnSeverityAndCode) {
             "C:\\apps\\tool.config:6:1: warning: \"Jvm\" is no key [unknown-key]\n"
             "C:\\apps\\tool.config:1:1: error: no mainclass line [no-mainclass]\n");
   EXPECT_EQ(exitStatusOf(report), 2);
+}
+
+}  // namespace
+}  // namespace veltrane::check
+
+namespace veltrane::check {
+namespace {
+
+TEST(TextReport, EchoesWhatLinesDoAndEscapesControlCharacters) {
+  CheckReport report;
+  report.codePage = "utf-8";
+  report.launch.configFile = "C:\\apps\\a\nb.config";
+  report.lines = {{1, "# note", "", "", "", "comment"},
+                  {2, "", "", "", "", "blank"},
+                  {3, "Jvm x", "", "", "", "unknown key"},
+                  {4, "param \x1b]0;t\x07\x1b[2J\xc2\x9b\xc3\xa9", "param", "x", "param += x", ""}};
+  report.problems = {{"unknown-key", Severity::kWarning, 3, 1, "\"Jvm\" is no key", "a hint"}};
+  const std::string text = textReport(report);
+  EXPECT_EQ(text.find("# note"), std::string::npos);
+  EXPECT_EQ(text.find("  2  "), std::string::npos);
+  EXPECT_NE(text.find("  3  Jvm x\n       (unknown key)\n"), std::string::npos);
+  EXPECT_NE(text.find("  4  param \\x1b]0;t\\x07\\x1b[2J\\u009b\xc3\xa9\n"), std::string::npos);
+  EXPECT_NE(text.find("Configuration file: C:\\apps\\a\\x0ab.config (read as UTF-8)\n"),
+            std::string::npos);
+  EXPECT_EQ(gccReport(report),
+            "C:\\apps\\a\\x0ab.config:3:1: warning: \"Jvm\" is no key [unknown-key]\n");
+  EXPECT_EQ(textReport(report, true),
+            "Problems\n  line 3: warning: \"Jvm\" is no key [unknown-key]\n    hint: a hint\n\n"
+            "0 errors, 1 warning\n");
+  report.problems.clear();
+  EXPECT_EQ(textReport(report, true), "0 errors, 0 warnings\n");
+  // An ANSI code page has no C1 controls: those bytes are its characters.
+  EXPECT_EQ(escapedControls("\xc2\x9b\x7f", false), "\xc2\x9b\\x7f");
 }
 
 }  // namespace

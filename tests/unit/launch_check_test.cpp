@@ -6,6 +6,7 @@
 #include <functional>
 #include <utility>
 
+#include "check/report_formats.h"
 #include "launcher/launch_main.h"
 #include "support/fake_platform.h"
 
@@ -23,7 +24,9 @@ const std::string kGood = "jvm C:\\java\\bin\\javaw.exe\nmainclass a.Main\n";
 // A Windows machine with a VM, a jar folder, an empty folder and a class folder.
 void furnish(FakePlatform& platform) {
   platform.setEnvironment("PATH", "C:\\Windows");
-  platform.addFile("C:\\java\\bin\\javaw.exe", "MZ");
+  // A program of more than one read piece.
+  platform.addFile("C:\\java\\bin\\javaw.exe", "MZ" + std::string(1000, '\x90'));
+  platform.addFile("C:\\java\\bin\\run.cmd", "@java %*");
   platform.addFile("C:\\java\\bin\\notes.exe", "text");
   platform.addDirectory("C:\\apps\\classes");
   platform.addDirectory("C:\\apps\\lib\\");
@@ -34,6 +37,8 @@ void furnish(FakePlatform& platform) {
   platform.addDirectory("C:\\apps\\dirs\\");
   platform.addDirectory("C:\\apps\\dirs\\old.jar", kAttributeDirectory | 0x01);
   platform.listings["C:\\apps\\dirs\\*.jar"] = {"old.jar"};
+  platform.addDirectory("C:\\native\\" + std::string(240, 'n'));
+  platform.addDirectory("C:\\" + std::string(300, 'p'));
 }
 
 CheckReport check(FakePlatform& platform, const std::string& target, CodePage codePage,
@@ -50,9 +55,16 @@ Found found(const CheckReport& report) {
   return codes;
 }
 
+// Everything the checker can write of a report, and its exit status.
+std::string allShown(const CheckReport& report) {
+  return gccReport(report) + textReport(report) + "exit status " +
+         std::to_string(exitStatusOf(report)) + "\n";
+}
+
 struct Row {
   std::string config;
   Found expected;
+  std::vector<std::string> shows = {};  // pieces of what allShown gives
   CodePage codePage = CodePage::kAnsi;
   std::function<void(FakePlatform&)> setUp = nullptr;
 };
@@ -76,23 +88,36 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
       {"\xff\xfej\0v\0m\0"s, {{"encoding", 1}, {"jvm-not-found", 0}, {"no-mainclass", 0}}},
       {"j\0v\0m\0 \0x\0"s, {{"encoding", 1}, {"jvm-not-found", 0}, {"no-mainclass", 0}}},
       {kGood + "param Jos\xc3\xa9\n", {{"encoding", 3}}},
-      {kGood + "param Jos\xc3\xa9\n", {}, CodePage::kUtf8},
+      {kGood + "param Jos\xc3\xa9\n", {}, {}, CodePage::kUtf8},
       {kGood + "param Jos\xe9\n", {}},
-      {kGood + "param Jos\xe9\n", {{"encoding", 3}}, CodePage::kUtf8},
+      {kGood + "param Jos\xe9\n", {{"encoding", 3}}, {}, CodePage::kUtf8},
+      {"\xff\xfejvm x\n", {{"encoding", 1}, {"jvm-not-found", 0}, {"no-mainclass", 0}}},
+      // Overlong, surrogate, past U+10FFFF, C0 and C1 leads.
+      {kGood + "param \xe0\x80\x80\nparam \xed\xa0\x80\nparam \xf4\x90\x80\x80\n"
+               "param \xc0\xaf\nparam \xc1\xbf\n",
+       {{"encoding", 3}, {"encoding", 4}, {"encoding", 5}, {"encoding", 6}, {"encoding", 7}},
+       {":3:8: error", ":4:8: error", ":5:8: error", ":6:7: error", ":7:7: error"},
+       CodePage::kUtf8},
       {kGood + "param a\x1amainclass b.C\n", {{"after-end-of-file", 3}}},
       {kGood + "param a\0b\n"s, {{"nul-byte", 3}}},
-      {kGood + "Mainclass a.B\nclasspath x\n", {{"unknown-key", 3}, {"unknown-key", 4}}},
       {kGood + "x#y\n", {{"unknown-key", 3}}},  // a "#" further on leaves the line
+      {kGood + "Mainclass a.B\n  classpath x\n",
+       {{"unknown-key", 3}, {"unknown-key", 4}},
+       {":3:1: warning", ":4:3: warning"}},
       {kGood + "parameter x\njvmpath C:\\java\\bin\\javaw.exe\n",
        {{"prefix-key", 3}, {"prefix-key", 4}, {"replaced", 4}}},
-      {kGood + "vmparam\t-Xmx1g\n", {{"tab-separator", 3}}},
+      {kGood + "vmparam\t-Xmx1g\n", {{"tab-separator", 3}}, {":3:8: error: a tab", "status 2"}},
+      {"jvm\tC:\\java\\bin\\javaw.exe\nmainclass\ta.Main\n",
+       {{"tab-separator", 1}, {"tab-separator", 2}, {"jvm-not-found", 1}, {"relative-path", 1}},
+       {":1:4: error: a tab", ":2:10: error: a tab"}},
+      {kGood + "param\t-v\n", {{"tab-separator", 3}}, {":3:6: warning: a tab", "status 1"}},
       {kGood + "param\n", {{"no-value", 3}}},
-      {kGood + "param a#b\nparam c # note\n", {{"comment-in-value", 3}}},
+      {kGood + "param a#b\nparam c # note\nparam d\t# note\n", {{"comment-in-value", 3}}},
       {kGood + "mainclass b.C\n", {{"replaced", 3}}},
-      {"jvm \"C:\\java\\bin\\javaw.exe\"\nmainclass a.Main\n",
-       {{"quoted-jvm", 1}, {"jvm-not-found", 1}}},
+      {"jvm \"C:\\java\\bin\\javaw.exe\"\nmainclass a.Main\n", {{"quoted-jvm", 1}}},
       {"jvm C:\\nowhere\\javaw.exe\nmainclass a.Main\n", {{"jvm-not-found", 1}}},
       {"jvm C:\\java\\bin\\notes.exe\nmainclass a.Main\n", {{"jvm-not-a-program", 1}}},
+      {"jvm C:\\java\\bin\\run.cmd\nmainclass a.Main\n", {}},  // no program image needed
       {"mainclass a.Main\naddsyspath C:\\" + std::string(300, 'p') + "\n",
        {{"path-element-too-long", 2}}},
       {kGood + manyNative, {{"path-truncated", 0}}},
@@ -104,14 +129,44 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        {{"addpath-missing", 3}}},
       {kGood + "addpath lib\naddjars C:\\apps\\lib\n",
        {{"relative-path", 3}, {"addpath-missing", 3}}},
-      {"jvm C:\\java\\bin\\javaw.exe\n", {{"no-mainclass", 0}}},
+      {"jvm C:\\java\\bin\\javaw.exe\n",
+       {{"no-mainclass", 0}},
+       {"hint: add a line such as \"mainclass com.example.Main\"\n"}},
+      // Behind -jar or -m, the VM hands the class path to the app as arguments.
+      {kGood + "vmparam -Xmx1g\nvmparam -jar app.jar\naddjars C:\\apps\\lib\n",
+       {{"jar-with-class-path", 4}},
+       {"status 2"}},
+      {"jvm C:\\java\\bin\\javaw.exe\nvmparam -m app/a.Main\naddpath C:\\apps\\classes\n",
+       {{"jar-with-class-path", 2}}},
+      {kGood + "addsyspath C:\\apps\\classes;C:\\gone\naddsyspath C:\\apps\\classes\n",
+       {{"addsyspath-missing", 3}},
+       {"\"C:\\gone\" does not exist"}},
       {kGood + "mainclass com/example/Main.class\n", {{"replaced", 3}, {"mainclass-file-name", 3}}},
+      {"jvm C:\\java\\bin\\javaw.exe\nmainclass Main.class\n", {{"mainclass-file-name", 2}}},
+      {kGood + "addsyspath lib;bin\n",
+       {{"relative-path", 3}, {"addsyspath-missing", 3}, {"addsyspath-missing", 3}}},
+      {kGood + "addpath C:\\apps\\classes;\n", {}},
+      // The first PATH element of 258 characters ends the search.
+      {"mainclass a.Main\naddsyspath C:\\" + std::string(255, 'q') + "\naddsyspath C:\\" +
+           std::string(300, 'p') + "\n",
+       {{"path-element-too-long", 2}, {"addsyspath-missing", 2}}},
+      {kGood + "vmparam -D=" + std::string(32730, 'x') + "\n", {}, {"(32766 of 32766"}},
+      {kGood + "vmparam -D=" + std::string(32731, 'x') + "\n", {{"command-line-too-long", 0}}},
+      {kGood + "param x\n",
+       {{"config-unreadable", 2}},
+       {"reading stopped after line 2: "},
+       CodePage::kAnsi,
+       [](FakePlatform& p) {
+         p.readErrors[kConfig] = {kGood.size(), kErrorAccessDenied};
+       }},
       {kGood,
        {{"jvm-not-startable", 1}},
+       {},
        CodePage::kAnsi,
        [](FakePlatform& p) { p.attributeErrors["C:\\java\\bin\\javaw.exe"] = kErrorAccessDenied; }},
       {kGood,
        {{"config-unreadable", 0}, {"jvm-not-found", 0}, {"no-mainclass", 0}},
+       {},
        CodePage::kAnsi,
        [](FakePlatform& p) {
          p.readErrors[kConfig] = {0, kErrorAccessDenied};  // opened, then unreadable
@@ -126,7 +181,12 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
     }
     Found expected = row.expected;
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(found(check(platform, kConfig, row.codePage)), expected) << row.config;
+    const CheckReport report = check(platform, kConfig, row.codePage);
+    EXPECT_EQ(found(report), expected) << row.config.substr(0, 120);
+    const std::string shown = allShown(report);
+    for (const std::string& piece : row.shows) {
+      EXPECT_NE(shown.find(piece), std::string::npos) << piece << " in\n" << shown.substr(0, 3000);
+    }
   }
 }
 
@@ -136,6 +196,13 @@ TEST(CheckTarget, WhatNoLineTellsIsReportedToo) {
   // A missing file: the launcher would run on its defaults.
   EXPECT_EQ(found(check(platform, "C:\\apps\\missing.config", CodePage::kAnsi)),
             (Found{{"config-unreadable", 0}, {"jvm-not-found", 0}, {"no-mainclass", 0}}));
+  // A launcher named in capitals reads ".config" in the current directory.
+  const CheckReport capitals = check(platform, "C:\\apps\\ACMEDRAW.EXE", CodePage::kAnsi);
+  ASSERT_EQ(found(capitals).at(0), (std::pair<std::string, size_t>{"config-unreadable", 0}));
+  EXPECT_NE(capitals.problems[0].hint.find("\".exe\" in lower case only, so it reads \".config\" "
+                                           "in the current directory: rename it"),
+            std::string::npos)
+      << capitals.problems[0].hint;
   // A launcher that is no program: its code page cannot be read.
   platform.addFile("C:\\apps\\tool.exe", "not a program");
   platform.addFile(kConfig, kGood);
