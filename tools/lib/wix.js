@@ -46,30 +46,14 @@ function folderTree(files) {
   return root;
 }
 
-// The sub-folders that hold no file of their own, only folders.
-function foldersOnly(node) {
-  const inner = [...node.folders.values()].flatMap(foldersOnly);
-  return node.relative && node.files.length === 0 ? [node.relative, ...inner] : inner;
-}
-
-function folderComponent(app, relative) {
-  return element("Component", { Id: id("k", relative),
-    Guid: nameUuid(app.upgradeCode, `${app.scope}\nfolder\n${relative}`), Win64: "yes" },
-  [element("CreateFolder", {}), element("RemoveFolder", { Id: id("r", relative), On: "uninstall" })]);
-}
-
-function fileComponent(app, file, removesFolder) {
-  return element("Component", { Id: id("c", file.relative),
-    Guid: nameUuid(app.upgradeCode, `${app.scope}\n${file.relative}`), Win64: "yes" }, [
-    element("File", { Id: id("f", file.relative), Name: file.name, Source: file.source, KeyPath: "yes" }),
-    removesFolder ? element("RemoveFolder", { Id: id("r", removesFolder), On: "uninstall" }) : []]);
-}
-
-// One component per file, its key path. A sub-folder is removed on uninstall
-// by its first file's component, or, when it holds only folders, by one of its own.
+// One component per file, its key path; each sub-folder is removed with its first file's.
 function folderElements(app, node) {
-  const components = node.relative && node.files.length === 0 ? [folderComponent(app, node.relative)] :
-    node.files.map((file, index) => fileComponent(app, file, index === 0 && node.relative));
+  const components = node.files.map((file, index) => element("Component", {
+    Id: id("c", file.relative), Guid: nameUuid(app.upgradeCode, `${app.scope}\n${file.relative}`),
+    Win64: "yes",
+  }, [element("File", { Id: id("f", file.relative), Name: file.name, Source: file.source,
+    KeyPath: "yes" }), index === 0 && node.relative ?
+    element("RemoveFolder", { Id: id("r", node.relative), On: "uninstall" }) : []]));
   const folders = [...node.folders.values()].map((child) => element("Directory",
     { Id: id("d", child.relative), Name: child.relative.split("/").pop() },
     folderElements(app, child)));
@@ -134,7 +118,6 @@ function installFolder(app) {
 
 function componentRefs(app) {
   const ids = ["Registration", ...app.files.map((file) => id("c", file.relative)),
-    ...foldersOnly(folderTree(app.files)).map((relative) => id("k", relative)),
     "StartMenuShortcut", ...(app.desktop ? ["DesktopShortcut"] : [])];
   return ids.map((component) => element("ComponentRef", { Id: component }));
 }
