@@ -24,8 +24,10 @@
 #            both end in the same report, which returns at once since Wine
 #            runs without a display: what remains is the listing and the
 #            class path.
-#   msi:     building the MSI of an app with a 50 MB runtime folder with
-#            wixl (the median of --runs builds; outside Wine).
+#   pack:    veltrane-pack on the sample app with a 50 MB runtime folder:
+#            the app folder, the zip and the MSI separately, and the whole
+#            command (tests/bench/pack-benchmark.sh; needs
+#            build/host/veltrane-check and wixl).
 # Times are taken inside Wine (QueryPerformanceCounter around CreateProcessA
 # and the wait), with a persistent wineserver, so Wine's own start-up of the
 # timer is not counted.
@@ -255,10 +257,4 @@ fi
 cp "$launcher" "$files/after.exe"
 measure "$([[ -n "$baseline" ]] && echo after || echo launcher)" after.exe "$launcher"
 measure_modes
-
-# The installer: wixl building the MSI of an app with a 50 MB runtime folder.
-if command -v wixl >/dev/null && [[ -d tools/node_modules ]]; then
-  node tests/bench/msi_build.mjs "$runs"
-else
-  echo "msi: skipped (needs wixl and npm ci --prefix tools)"
-fi
+tests/bench/pack-benchmark.sh

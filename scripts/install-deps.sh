@@ -18,6 +18,8 @@ packages=(
   # the installer (wixl, msiinfo) and signing with a key on a PKCS#11 token
   # (OpenSSL's PKCS#11 engine; SoftHSM for the tests)
   wixl msitools libengine-pkcs11-openssl softhsm2
+  # the sample app that the demo, the pack tests and the benchmark build (javac, jar)
+  default-jdk-headless
 )
 
 missing=()
@@ -26,7 +28,7 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
-# The branding command runs on Node.js 18 or later, with npm: Debian's own
+# The Node tools (branding, packing) run on Node.js 18 or later, with npm: Debian's own
 # packages, unless a Node.js with npm is there already.
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
   missing+=(nodejs npm)

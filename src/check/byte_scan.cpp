@@ -82,11 +82,7 @@ void ByteScan::endLine() {
   pending_ = 0;
   low_ = 0x80;
   high_ = 0xBF;
-  // Only a line with something to say is kept: the file may have any
-  // number of lines.
-  if (current_.firstNonAscii != 0 || current_.firstNul != 0) {
-    lines_.push_back(current_);
-  }
+  lineProblems(current_);
   ++lineCount_;
   current_ = LineBytes();
   column_ = 0;
@@ -107,7 +103,7 @@ bool ByteScan::isUtf16() const {
   return nuls >= 2 && nuls * 4 >= total_ && std::max(nulAtEven_, nulAtOdd_) * 10 >= nuls * 9;
 }
 
-std::vector<Problem> ByteScan::problems(CodePage codePage) const {
+std::vector<Problem> ByteScan::problems() const {
   if (isUtf16()) {
     const bool mark = first_[0] == 0xFF || first_[0] == 0xFE;
     return {{"encoding", Severity::kError, 1, 1,
@@ -117,10 +113,7 @@ std::vector<Problem> ByteScan::problems(CodePage codePage) const {
              "save it in the ANSI code page (Notepad: Save As, Encoding: ANSI), or as UTF-8 "
              "for a launcher branded with \"codePage\": \"utf-8\""}};
   }
-  std::vector<Problem> found;
-  for (const LineBytes& line : lines_) {
-    lineProblems(line, codePage, found);
-  }
+  std::vector<Problem> found = found_;
   if (endOfFileLine_ != 0) {
     found.push_back({"after-end-of-file", Severity::kWarning, endOfFileLine_, endOfFileColumn_,
                      "a Ctrl-Z byte ends the file for the launcher: the " +
@@ -130,28 +123,33 @@ std::vector<Problem> ByteScan::problems(CodePage codePage) const {
   return found;
 }
 
-void ByteScan::lineProblems(const LineBytes& line, CodePage codePage, std::vector<Problem>& found) {
+void ByteScan::add(Problem problem) {
+  if (limit_.admit(problem)) {
+    found_.push_back(std::move(problem));
+  }
+}
+
+void ByteScan::lineProblems(const LineBytes& line) {
   {
     if (line.firstNul != 0) {
-      found.push_back({"nul-byte", Severity::kWarning, line.line, line.firstNul,
-                       "a NUL byte ends this line's text: the rest of the line is not read",
-                       "remove the NUL byte; save the file as plain text"});
+      add({"nul-byte", Severity::kWarning, line.line, line.firstNul,
+           "a NUL byte ends this line's text: the rest of the line is not read",
+           "remove the NUL byte; save the file as plain text"});
     }
     if (line.firstNonAscii == 0) {
       return;
     }
-    if (codePage == CodePage::kAnsi && line.firstInvalid == 0) {
-      found.push_back(
-          {"encoding", Severity::kWarning, line.line, line.firstNonAscii,
+    if (codePage_ == CodePage::kAnsi && line.firstInvalid == 0) {
+      add({"encoding", Severity::kWarning, line.line, line.firstNonAscii,
            "UTF-8 text: the launcher reads it in the ANSI code page, so the VM receives other "
            "characters (\"é\" arrives as \"Ã©\")",
            "brand the launcher with \"codePage\": \"utf-8\" (Windows 10 1903 and later), or "
            "save the configuration in the ANSI code page (Notepad: Save As, Encoding: ANSI)"});
-    } else if (codePage == CodePage::kUtf8 && line.firstInvalid != 0) {
-      found.push_back({"encoding", Severity::kError, line.line, line.firstInvalid,
-                       "bytes that are not UTF-8: the UTF-8 launcher cannot read them as "
-                       "the characters meant",
-                       "save the configuration as UTF-8 (Notepad: Save As, Encoding: UTF-8)"});
+    } else if (codePage_ == CodePage::kUtf8 && line.firstInvalid != 0) {
+      add({"encoding", Severity::kError, line.line, line.firstInvalid,
+           "bytes that are not UTF-8: the UTF-8 launcher cannot read them as "
+           "the characters meant",
+           "save the configuration as UTF-8 (Notepad: Save As, Encoding: UTF-8)"});
     }
   }
 }

@@ -17,14 +17,18 @@ enum class CodePage { kAnsi, kUtf8 };
 // Never deleted through its base, whose destructor is protected.
 class ByteScan final : public ByteSink {  // NOLINT(cppcoreguidelines-virtual-class-destructor)
  public:
+  // For a launcher that reads the bytes in the code page.
+  explicit ByteScan(CodePage codePage) : codePage_(codePage) {}
+
   void consume(std::string_view bytes) override;
   // Closes the last line, which needs no line feed.
   void finish();
 
-  // The problems the bytes show, for a launcher that reads them in the code
-  // page. A UTF-16 file is one error and nothing else is said of its bytes.
-  std::vector<Problem> problems(CodePage codePage) const;
+  // The problems the bytes show. A UTF-16 file is one error and nothing
+  // else is said of its bytes.
+  std::vector<Problem> problems() const;
   bool isUtf16() const;
+  const ProblemLimit& limit() const { return limit_; }
 
  private:
   // What one line's bytes hold; columns count from 1, 0 for none.
@@ -37,9 +41,12 @@ class ByteScan final : public ByteSink {  // NOLINT(cppcoreguidelines-virtual-cl
   void take(unsigned char byte);
   void takeUtf8(unsigned char byte);
   void endLine();
-  static void lineProblems(const LineBytes& line, CodePage codePage, std::vector<Problem>& found);
+  void lineProblems(const LineBytes& line);
+  void add(Problem problem);
 
-  std::vector<LineBytes> lines_;  // those with a NUL or a non-ASCII byte
+  CodePage codePage_;
+  std::vector<Problem> found_;  // the lines' problems, as far as listed
+  ProblemLimit limit_;
   size_t lineCount_ = 0;
   LineBytes current_;
   size_t column_ = 0;

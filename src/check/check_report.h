@@ -3,7 +3,9 @@
 #ifndef VELTRANE_CHECK_CHECK_REPORT_H_
 #define VELTRANE_CHECK_CHECK_REPORT_H_
 
+#include <array>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -69,9 +71,31 @@ struct CheckReport {
   std::vector<LineRecord> lines;
   LaunchRecord launch;
   std::vector<Problem> problems;
+  // Problems counted but not listed, by severity (see ProblemLimit).
+  std::array<size_t, 3> unlisted = {};
   std::optional<RunRecord> run;
 };
 
+// Lets through the first problems of each code and counts the others, so
+// that a file with any number of faulty lines is reported in bounded memory.
+class ProblemLimit {
+ public:
+  static constexpr size_t kListedPerCode = 1000;
+
+  // Whether to list the problem; false when only its count is kept.
+  bool admit(const Problem& problem);
+  // Adds the counts to the report, and one note per code that was cut.
+  void report(CheckReport& report) const;
+
+ private:
+  struct Seen {
+    Severity severity = Severity::kWarning;
+    size_t count = 0;
+  };
+  std::map<std::string, Seen, std::less<>> seen_;
+};
+
+// The listed and the unlisted problems of the severity.
 size_t countOf(const CheckReport& report, Severity severity);
 // 0 with no problem, 1 with warnings only, 2 with an error; notes do not
 // count.

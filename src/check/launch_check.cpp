@@ -75,7 +75,7 @@ void checkTarget(Platform& system, const HostFacts& host, const std::string& tar
                  CodePage codePage, CheckReport& report, LineRecordSink* lines) {
   report.codePage = codePage == CodePage::kUtf8 ? "utf-8" : "ansi";
   RecordingPlatform recording(system, launcherCommandLine(target), false);
-  ByteScan bytes;
+  ByteScan bytes(codePage);
   LineRecorder recorder(host, [&](LineRecord&& line) {
     report.launch.configFile = recording.readPath();
     if (lines != nullptr) {
@@ -97,11 +97,13 @@ void checkTarget(Platform& system, const HostFacts& host, const std::string& tar
   recording.clearAttributeQueries();
   spawnAndWait(recording, configuration.jvmCommand(), childArguments(configuration), errorNumber);
 
-  const std::vector<Problem> byteProblems = bytes.problems(codePage);
+  const std::vector<Problem> byteProblems = bytes.problems();
   report.problems.insert(report.problems.end(), byteProblems.begin(), byteProblems.end());
   if (!bytes.isUtf16()) {  // the lines of a UTF-16 file are noise
+    bytes.limit().report(report);
     report.problems.insert(report.problems.end(), recorder.problems().begin(),
                            recorder.problems().end());
+    recorder.limit().report(report);
   }
   describeLaunch({target, host, system, configuration, recorder, recording, errorNumber}, report);
   sortProblems(report.problems);

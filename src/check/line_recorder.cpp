@@ -85,7 +85,9 @@ std::vector<std::string_view> splitList(std::string_view list) {
 }
 
 void LineRecorder::add(Problem problem) {
-  problems_.push_back(std::move(problem));
+  if (limit_.admit(problem)) {
+    problems_.push_back(std::move(problem));
+  }
 }
 
 bool startsTheAppOtherwise(std::string_view vmOptions) {

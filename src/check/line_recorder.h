@@ -47,6 +47,7 @@ class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
 
   size_t lineCount() const { return lineCount_; }
   const std::vector<Problem>& problems() const { return problems_; }
+  const ProblemLimit& limit() const { return limit_; }
   const std::vector<JarFolder>& jarFolders() const { return jarFolders_; }
   // The class path entries as assembled, each with the line it came from.
   std::vector<ClassPathEntry> classPath() const;
@@ -72,6 +73,7 @@ class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
   size_t lineCount_ = 0;
   size_t appStartLine_ = 0;
   std::vector<Problem> problems_;
+  ProblemLimit limit_;
   std::map<std::string, std::pair<size_t, std::string>, std::less<>> lastValues_;
   std::vector<size_t> addPathPieceLines_;
   std::vector<JarFolder> jarFolders_;

@@ -151,9 +151,10 @@ std::string textRun(const RunRecord& run, bool utf8) {
   }
   out += "  The launcher would show this report and exit with 1:\n\n";
   // The report's own lines stay lines; nothing else in it may break one.
-  for (size_t start = 0; start <= run.failureReport.size();) {
-    const size_t end = std::min(run.failureReport.find('\n', start), run.failureReport.size());
-    put(out, std::string_view(run.failureReport).substr(start, end - start), utf8);
+  const std::string_view report = run.failureReport;
+  for (size_t start = 0; start <= report.size();) {
+    const size_t end = std::min(report.find('\n', start), report.size());
+    put(out, report.substr(start, end - start), utf8);
     start = end + 1;
   }
   return out;

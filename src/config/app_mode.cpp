@@ -1,5 +1,6 @@
 #include "config/app_mode.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace veltrane {
@@ -41,8 +42,14 @@ std::string programFolder(std::string_view programPath) {
   return std::string(programPath.substr(0, separator == std::string_view::npos ? 0 : separator));
 }
 
-std::string expandValue(Platform& platform, std::string_view value, std::string_view exeFolder) {
+std::string expandValue(Platform& platform, std::string_view value, std::string_view exeFolder,
+                        size_t limit, size_t& dropped) {
   std::string expanded;
+  const auto keep = [&](std::string_view text) {
+    const size_t room = std::min(limit - expanded.size(), text.size());
+    expanded.append(text.substr(0, room));
+    dropped += text.size() - room;
+  };
   size_t position = 0;
   while (position < value.size()) {
     const size_t open = value.find('%', position);
@@ -50,23 +57,23 @@ std::string expandValue(Platform& platform, std::string_view value, std::string_
     if (close == std::string_view::npos) {
       break;  // no pair of signs is left: the rest is plain text
     }
-    expanded.append(value.substr(position, open - position));
+    keep(value.substr(position, open - position));
     const std::string name(value.substr(open + 1, close - open - 1));
     std::string replacement;
     if (isExeFolderName(name)) {
-      expanded.append(exeFolder);
+      keep(exeFolder);
     } else if (!name.empty() && platform.getEnvironmentVariable(name, &replacement)) {
-      expanded.append(replacement);
+      keep(replacement);
     } else {
       // Not a variable: the text stays as written, and its closing sign may
       // open the next one ("100% %JAVA_HOME%").
-      expanded.append(value.substr(open, close - open));
+      keep(value.substr(open, close - open));
       position = close;
       continue;
     }
     position = close + 1;
   }
-  expanded.append(value.substr(position));
+  keep(value.substr(position));
   return expanded;
 }
 

@@ -22,8 +22,11 @@ std::string programFolder(std::string_view programPath);
 // The value with every %EXEDIR% replaced by the program's folder and every
 // %NAME% by the value of environment variable NAME (names compared ignoring
 // case, as Windows does). A %NAME% that is not defined stays as written;
-// what a replacement brings in is not expanded again.
-std::string expandValue(Platform& platform, std::string_view value, std::string_view exeFolder);
+// what a replacement brings in is not expanded again. Of the expanded text
+// at most limit characters are kept; the others are counted in dropped, so
+// many references to a long variable cannot take all memory.
+std::string expandValue(Platform& platform, std::string_view value, std::string_view exeFolder,
+                        size_t limit, size_t& dropped);
 
 }  // namespace veltrane
 

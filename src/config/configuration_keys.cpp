@@ -26,9 +26,10 @@ void WrapperConfiguration::applyLine(std::string_view line, size_t dropped) {
   const std::string_view key = configurationKey(line);
   // App mode expands a value before anything reads it: "addjars
   // %EXEDIR%\lib" lists that folder, "addpath" splits the expanded text.
-  const std::string value = mode_ == LaunchMode::kClassic
-                                ? lineValue(line)
-                                : expandValue(platform_, lineValue(line), exeFolder_);
+  const std::string value =
+      mode_ == LaunchMode::kClassic
+          ? lineValue(line)
+          : expandValue(platform_, lineValue(line), exeFolder_, kMaxKeptText, dropped);
   if (observer_ != nullptr) {
     observer_->lineApplied(line, key, value);
   }

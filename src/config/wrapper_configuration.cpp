@@ -26,7 +26,7 @@ WrapperConfiguration::WrapperConfiguration(Platform& platform, char* argumentTai
   if (mode_ != LaunchMode::kClassic && *argumentTail != '\0') {
     // Exactly as the caller wrote it, quotes included, so the application
     // parses the same arguments the launcher was given.
-    appendJoined(appParams_, argumentTail, " ");
+    appendKept(appParams_, dropped_.appParams, argumentTail, 0, " ");
   }
   readInheritedPath();
   buildClasspathArgument();

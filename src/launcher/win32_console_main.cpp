@@ -4,6 +4,7 @@
 
 #include "launcher/console_events.h"
 #include "launcher/launch_main.h"
+#include "launcher/memory_exhaustion.h"
 #include "platform/win32_console_platform.h"
 
 namespace {
@@ -19,6 +20,7 @@ int main() {
   // which must still get Ctrl-C.
   SetConsoleCtrlHandler(onConsoleEvent, TRUE);
   veltrane::Win32ConsolePlatform platform;
+  veltrane::prepareForMemoryExhaustion(platform);
   veltrane::runLauncher(platform);
   return 1;  // not reached: runLauncher ends the process
 }

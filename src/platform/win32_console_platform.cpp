@@ -17,10 +17,13 @@ LaunchMode Win32ConsolePlatform::launchMode() {
 void Win32ConsolePlatform::showMessage(const std::string& text, const std::string& /*caption*/) {
   std::string lines;
   for (const char c : text) {
-    lines += c == '\n' ? "\r\n" : std::string(1, c);
+    if (c == '\n') {
+      lines += '\r';
+    }
+    lines += c;
   }
   lines += "\r\n";
-  const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode = 0;
   DWORD written = 0;
   if (GetConsoleMode(error, &mode) != FALSE) {

@@ -17,6 +17,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import resource
 import time
 import zipfile
 import zlib
@@ -26,6 +27,10 @@ SYSTEM_PATH = r"C:\windows\system32;C:\windows"
 LIMIT = 32766  # longest environment value and command line Windows accepts
 REPORT_LIMIT = 2047  # longest report the box is given
 SCREEN = (1024, 768)  # the Xvfb screen
+# A cap on committed memory that Wine and a launcher of a few MB live with,
+# and a launcher that held a 100 MB line in memory does not (it ended with
+# status 3 and no window).
+MEMORY_CAP = 256 << 20
 REPOSITORY = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll",
                "gdi32.dll", "ntdll.dll", "ucrtbase.dll"}
@@ -80,12 +85,20 @@ class Wine:
     def run_server(self, option):
         subprocess.run([self.server, option], env=self.env, check=True)
 
-    def spawn(self, log, *command):
+    def spawn(self, log, *command, memory_cap=None):
+        """Starts a Windows program; memory_cap limits the memory it (and every
+        process it starts) may commit, in bytes."""
+        # Wine reserves its address space up front, so a cap on the address
+        # space stops Wine itself, not the heap; the data limit counts what a
+        # process commits, as a Windows commit limit would.
+        def cap():
+            resource.setrlimit(resource.RLIMIT_DATA, (memory_cap, memory_cap))
         # Wine's background services inherit our handles: output goes to a file,
         # never to a pipe we read.
         with open(log, "ab") as out:
             return subprocess.Popen([self.loader, *command], env=self.env, stdout=out,
-                                    stderr=out, stdin=subprocess.DEVNULL)
+                                    stderr=out, stdin=subprocess.DEVNULL,
+                                    preexec_fn=cap if memory_cap else None)
 
     def run(self, log, *command):
         return self.spawn(log, *command).wait()
@@ -157,7 +170,7 @@ class Case:
             return None
 
     def launch(self, command_line, app="veltrane.exe", cwd="", path=SYSTEM_PATH, screenshot=None,
-               prepare=(), caption=CAPTION, utf8=False):
+               prepare=(), caption=CAPTION, utf8=False, memory_cap=None):
         """Runs the launcher and returns (exit code, report text or None).
 
         path=None starts it with no PATH at all. A report that appears is
@@ -165,7 +178,8 @@ class Case:
         starter makes the prepare changes first (see starter.cpp: "serve:"
         a file through a named pipe, "hold:" a file open for writing). With
         utf8=True the launcher is started wide, from UTF-8 texts, and the
-        report is the one read wide.
+        report is the one read wide. memory_cap limits the memory the starter
+        and the launcher it starts may commit, in bytes.
         """
         if not os.path.exists(self.path(app)):
             self.copy(self.run.launcher, app)
@@ -174,7 +188,7 @@ class Case:
         job_text = "\0".join(fields) + "\0"
         job = self.write("job", job_text.encode("utf-8") if utf8 else job_text)
         starter = self.run.wine.spawn(self.path("wine.log"), self.run.helper("starter"), job,
-                                      *(["--utf8"] if utf8 else []))
+                                      *(["--utf8"] if utf8 else []), memory_cap=memory_cap)
         report, deadline = None, time.monotonic() + 30
         # Poll for a box while the launcher runs; a case that expects none
         # still sees, and dismisses, one that appears by mistake.
@@ -233,6 +247,23 @@ def expect_shortened(shown, whole, what):
     expect(whole.startswith(head) and whole.endswith(tail), what + ": its start and end kept",
            shown)
     expect_equal(mark.group(1), "{:,}".format(omitted), what + ": characters left out")
+
+
+def expect_shortened_in_characters(shown, whole, what):
+    """The shown text is the whole one with runs of whole characters left out,
+    each mark counting exactly the characters it stands for."""
+    pieces = re.split(r"\.\.\.\[([0-9,]+) characters\]\.\.\.", shown)
+    expect(len(pieces) > 1, what + " shortened", shown)
+    expect("\ufffd" not in shown, what + ": no character cut in two", shown)
+    position = 0
+    for index, piece in enumerate(pieces):
+        if index % 2 == 1:
+            position += int(piece.replace(",", ""))
+            continue
+        expect_equal(whole[position:position + len(piece)], piece,
+                     "%s: the text around mark %d" % (what, index // 2))
+        position += len(piece)
+    expect_equal(position, len(whole), what + ": characters counted up to its end")
 
 
 def report_of(vm_line, config, command_line, error, name="Veltrane"):
@@ -590,6 +621,20 @@ def config_pipe_disconnected_mid_line_drops_that_line(c):
            "exit code and report", (exit_code, report))
 
 
+@case
+def memory_capped_launch_of_a_100_mb_line_shows_the_report(c):
+    vm = c.probe("vm/probe.exe")
+    config = c.write("app.cfg", "jvm %s\nmainclass Main\n" % vm)
+    with open(c.path("app.cfg"), "ab") as out:
+        out.write(b"param " + b"x" * 100000000 + b"\n")
+    command_line = "veltrane.exe " + config
+    exit_code, report = c.launch(command_line, memory_cap=MEMORY_CAP)
+    expect(c.record("vm/probe.exe") is None, "no VM started")
+    expect_equal((exit_code, report), (1, report_of(
+        "%s   Main %s...[99,999,936 characters]..." % (vm, "x" * 64), config, command_line,
+        "Arg list too long")), "exit code and report under a memory cap")
+
+
 # --- Branding and the UTF-8 code page ----------------------------------------
 
 def png(size):
@@ -841,6 +886,59 @@ def console_launcher_survives_ctrl_c_and_returns_the_vms_status(c):
     with open(c.path("bin/java.event"), "rb") as event:
         expect_equal(event.read(), b"0", "the event the VM's handler got (Ctrl-C)")
     expect_equal(exit_code, 130, "the launcher's exit code: the VM's")
+# --- veltrane-pack -------------------------------------------------------------
+
+@case
+def packed_sample_app_unzipped_and_opened_with_a_document(c):
+    sample = c.path("sample")
+    subprocess.run([os.path.join(REPOSITORY, "tests", "sample-app", "build.sh"), sample], check=True,
+                   capture_output=True)
+    c.probe("sample/runtime/bin/javaw.exe")
+    c.write("sample/runtime/release", 'JAVA_VERSION="17.0.2"\n')
+    c.run.pack(os.path.join(sample, "pack.json"), c.path("dist"))
+    with zipfile.ZipFile(c.path("dist/HelloApp-1.2.3-win64.zip")) as archive:
+        archive.extractall(c.path("My Apps"))
+    app = "My Apps/Hello App/"
+    expect_equal(sorted(os.listdir(c.path(app))), ["HelloApp.config", "HelloApp.exe", "lib", "runtime"],
+                 "the unpacked app folder")
+    document = c.write("docs/letter one.txt", "")
+    c.mkdir("elsewhere")
+    exit_code, report = c.launch('"%s" "%s"' % (c.win(app + "HelloApp.exe"), document),
+                                 app=app + "HelloApp.exe", cwd="elsewhere",
+                                 caption="Error starting Hello App")
+    expect_equal((exit_code, report), (0, None), "exit code and report")
+    folder = c.win(app[:-1])
+    classes = ";".join(folder + "\\lib\\" + jar for jar in ("hello.jar", "greeting.jar", "words.jar"))
+    expect_equal(c.record(app + "runtime/bin/javaw.exe")[0],
+                 '"%s\\runtime\\bin\\javaw.exe" -Xmx256m "-Dhello.home=%s" '
+                 '--add-opens=java.base/java.lang=ALL-UNNAMED -classpath "%s" com.example.hello.Main '
+                 '--greet "%s"' % (folder, folder, classes, document), "the VM's command line")
+
+
+@case
+def utf8_launcher_report_shortens_between_characters(c):
+    launcher = c.run.utf8_launcher()
+    root = UTF8_FOLDER + "/"
+    c.copy(launcher, root + "tool.exe")
+    vm = c.probe(root + "java/bin/javaw.exe", status=3)
+    jars = [root + "lib/\u4e2d\u6587\u4e2d\u6587\u4e2d\u6587%03d.jar" % n for n in range(400)]
+    for jar in jars:
+        c.write(jar, b"")
+    param = "\u53c2\u6570" * 700
+    config = ["jvm " + vm, "addjars " + c.win(root + "lib"), "mainclass Main", "param " + param]
+    c.write(root + "tool.config", "\r\n".join(config).encode("utf-8"))
+    command = '"%s"' % c.win(root + "tool.exe")
+    exit_code, report = c.launch(command, app=root + "tool.exe", cwd=UTF8_FOLDER, utf8=True)
+    expect(exit_code == 1 and report is not None, "exit code 1 and a report", exit_code)
+    classpath = ";".join(c.win(jar) for jar in jars)
+    # In this deep folder the command line is too long to start the VM; the
+    # report is the same either way.
+    whole = report_of('%s  -classpath "%s" Main %s' % (vm, classpath, param),
+                      c.win(root + "tool.config"), command[:-1], "Arg list too long")
+    expect(len(report) <= 1600, "a report of at most 1,600 characters", len(report))
+    expect_equal(report.split("\n")[1:], whole.split("\n")[1:], "report's other lines")
+    expect_shortened_in_characters(report.split("\n")[0], whole.split("\n")[0],
+                                   "report's first line, read wide")
 
 
 # --- veltrane-check ------------------------------------------------------------
@@ -965,6 +1063,19 @@ class Run:
                                  source, destination], capture_output=True, text=True)
         if check and result.returncode != 0:
             raise AssertionError("branding failed: " + result.stderr.strip())
+        return result
+
+    def pack(self, pack_file, out):
+        """Runs veltrane-pack from the checkout; a failure fails the case."""
+        tools = os.path.join(REPOSITORY, "tools")
+        if not os.path.exists(os.path.join(tools, "node_modules", "fflate")):
+            subprocess.run(["npm", "ci", "--prefix", tools, "--no-audit", "--no-fund",
+                            "--loglevel=error"], check=True, capture_output=True)
+        result = subprocess.run(["node", os.path.join(tools, "bin", "veltrane-pack.js"), pack_file,
+                                 "--out", out], capture_output=True, text=True,
+                                env=dict(os.environ, VELTRANE_ASSETS=os.path.dirname(self.launcher)))
+        if result.returncode != 0:
+            raise AssertionError("veltrane-pack failed: " + result.stderr.strip())
         return result
 
     def utf8_launcher(self):

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "config/app_mode.h"
 #include "support/fake_platform.h"
 
 namespace veltrane {
@@ -97,6 +98,13 @@ TEST(ApplyLine, AppModeExpandsTheExeFolderAndEnvironmentVariablesInEveryValue) {
     const WrapperConfiguration config(platform, tail);
     EXPECT_EQ(config.appParams(), expanded) << line;
   }
+  // Many references to a long variable keep a bounded text and count the rest.
+  FakePlatform platform;
+  platform.setEnvironment("LONG", std::string(1000, 'v'));
+  size_t dropped = 2;
+  EXPECT_EQ(expandValue(platform, "a%LONG%%LONG%b%x", "C:\\e", 1500, dropped),
+            "a" + std::string(1499, 'v'));
+  EXPECT_EQ(dropped, 2u + 504);
 }
 
 TEST(ApplyLine, AppModeExpandsBeforeTheKeyUsesTheValue) {

@@ -213,6 +213,17 @@ TEST(CheckTarget, WhatNoLineTellsIsReportedToo) {
   platform.addFile(kConfig, "jvm C:\\nowhere\\javaw.exe\naddjars D:\\lib\nmainclass a.B\n");
   EXPECT_EQ(found(check(platform, kConfig, CodePage::kAnsi, false)),
             (Found{{"not-checkable-here", 1}, {"not-checkable-here", 2}}));
+  // Past the first 1,000 problems of a code, the others are counted only.
+  std::string repeated = kGood;
+  for (int i = 0; i < 1500; ++i) {
+    repeated += "mainclass b.C\n";
+  }
+  platform.addFile(kConfig, repeated);
+  const CheckReport many = check(platform, kConfig, CodePage::kAnsi);
+  ASSERT_EQ(many.problems.size(), 1001U);
+  EXPECT_EQ(many.problems.back().code, "not-listed");
+  EXPECT_EQ(many.problems.back().message.substr(0, 13), "500 more repl");
+  EXPECT_EQ(countOf(many, Severity::kWarning), 1500U);
 }
 
 TEST(CheckTarget, EachLineSaysWhatItDidOrWhyNot) {

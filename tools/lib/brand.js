@@ -77,7 +77,7 @@ export function readBrand(file) {
 }
 
 // "1.2.3.4" as four numbers of 0 to 65535; "1.2" stands for "1.2.0.0".
-function parseVersion(file, text) {
+export function parseVersion(file, text) {
   const parts = text.split(".");
   if (parts.length > 4 || !parts.every((part) => /^\d{1,5}$/.test(part) && +part <= 65535)) {
     throw new ToolError(`${file}: "version" must look like "1.2.3.4" (numbers up to 65535)`);
@@ -87,7 +87,7 @@ function parseVersion(file, text) {
 }
 
 // The icon's files, relative to the brand file's folder: one .ico, or PNG images.
-function iconFiles(file, icon) {
+export function iconFiles(file, icon) {
   const list = typeof icon === "string" ? [icon] : icon;
   if (!Array.isArray(list) || list.length === 0 || !list.every((f) => typeof f === "string")) {
     throw new ToolError(`${file}: "icon" must be an .ico file or a list of PNG files`);

@@ -1,0 +1,157 @@
+// veltrane-pack as a user runs it: pack-file mistakes refused in one line
+// with nothing written, and the folder and zip it makes.
+import assert from "node:assert/strict";
+import { spawnSync } from "node:child_process";
+import crypto from "node:crypto";
+import fs from "node:fs";
+import { createRequire } from "node:module";
+import os from "node:os";
+import path from "node:path";
+import { after, test } from "node:test";
+import { fileURLToPath } from "node:url";
+
+const TOOLS = fileURLToPath(new URL("../../tools/", import.meta.url));
+const { zipSync, strToU8 } = createRequire(path.join(TOOLS, "package.json"))("fflate");
+const LAUNCHER = path.join(TOOLS, "..", "build", "windows", "veltrane.exe");
+
+// A jar that holds only its manifest, with these attributes.
+function jar(file, attributes = {}) {
+  const lines = ["Manifest-Version: 1.0", ...Object.entries(attributes).map(([k, v]) => `${k}: ${v}`)];
+  fs.mkdirSync(path.dirname(file), { recursive: true });
+  fs.writeFileSync(file, zipSync({ "META-INF/MANIFEST.MF": strToU8(`${lines.join("\r\n")}\r\n\r\n`) }));
+}
+
+// A runtime folder whose VM is a PE header for the machine given.
+function runtime(folder, { machine = 0x8664, version = "17.0.2", vm = "javaw.exe" } = {}) {
+  const image = Buffer.alloc(512);
+  image.write("MZ", 0, "latin1");
+  image.writeUInt32LE(0x80, 0x3c);
+  image.write("PE\0\0", 0x80, "latin1");
+  image.writeUInt16LE(machine, 0x84);
+  fs.mkdirSync(path.join(folder, "bin"), { recursive: true });
+  fs.writeFileSync(path.join(folder, "bin", vm), image);
+  fs.writeFileSync(path.join(folder, "release"), `IMPLEMENTOR="Test"\nJAVA_VERSION="${version}"\n`);
+}
+
+const folders = [];
+after(() => folders.forEach((folder) => fs.rmSync(folder, { recursive: true, force: true })));
+
+// An app of two jars and a runtime, and its pack file with changes.
+function project(changes = {}, setup = () => {}) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "veltrane-pack-test-"));
+  folders.push(folder);
+  jar(path.join(folder, "app.jar"), { "Main-Class": "com.example.Main", "Class-Path": "lib/dep.jar" });
+  jar(path.join(folder, "lib", "dep.jar"));
+  runtime(path.join(folder, "runtime"));
+  const settings = { name: "Demo App", version: "1.2.3", mainJar: "app.jar", runtime: "runtime", ...changes };
+  for (const key of Object.keys(settings)) if (settings[key] === undefined) delete settings[key];
+  fs.writeFileSync(path.join(folder, "pack.json"), JSON.stringify(settings));
+  setup(folder);
+  return folder;
+}
+
+function pack(folder, environment = {}) {
+  return spawnSync(process.execPath, [path.join(TOOLS, "bin", "veltrane-pack.js"), path.join(folder, "pack.json"),
+    "--out", path.join(folder, "out")], { encoding: "utf8", env: { ...process.env, ...environment } });
+}
+
+const mistakes = [
+  ["missing mainJar", { mainJar: undefined }, null, /"mainJar" is missing/],
+  ["mainJar names no file", { mainJar: "gone.jar" }, null, /"mainJar" names .*gone\.jar, which does not exist/],
+  ["no Main-Class and no mainClass", {}, (f) => jar(path.join(f, "app.jar")), /"mainClass" is missing and "mainJar" app\.jar has no Main-Class/],
+  ["runtime without javaw.exe", {}, (f) => fs.rmSync(path.join(f, "runtime", "bin", "javaw.exe")), /"runtime": .* has no bin\\javaw\.exe/],
+  ["console runtime without java.exe", { console: true }, null, /"runtime": .* has no bin\\java\.exe \(bin holds javaw\.exe\)/],
+  ["32-bit runtime", {}, (f) => runtime(path.join(f, "runtime"), { machine: 0x14c }), /"runtime": bin\\javaw\.exe is 32-bit x86: a 64-bit \(x64\) Windows runtime/],
+  ["minJavaVersion above the runtime's", { minJavaVersion: 21 }, null, /"runtime": the runtime is Java 17\.0\.2, below "minJavaVersion" 21/],
+  ["colliding jar names", { jars: ["other"] }, (f) => jar(path.join(f, "other", "dep.jar")), /two jars named dep\.jar for lib\/: .*lib.dep\.jar \(Class-Path of app\.jar\) and .*other.dep\.jar \(jars\)/],
+  ["unknown key", { mainclass: "x.Main" }, null, /unknown key "mainclass"/],
+  ["version of the wrong type", { version: 1 }, null, /"version" must be a text/],
+  ["vmOptions not a list", { vmOptions: "-Xmx1g" }, null, /"vmOptions" must be a list of texts/],
+];
+
+for (const [name, changes, setup, message] of mistakes) {
+  test(`pack-file mistake: ${name}`, () => {
+    const folder = project(changes, setup || (() => {}));
+    const result = pack(folder);
+    assert.equal(result.status, 2, result.stderr);
+    assert.match(result.stderr, /^veltrane-pack: [^\n]*pack\.json[^\n]*\n$/);
+    assert.match(result.stderr, message);
+    assert.ok(!fs.existsSync(path.join(folder, "out")) || fs.readdirSync(path.join(folder, "out")).length === 0,
+      "nothing in --out");
+  });
+}
+
+function configLines(folder) {
+  const config = fs.readFileSync(path.join(folder, "out", "Demo App", "DemoApp.config"), "utf8");
+  assert.match(config, /^# Made by veltrane-pack \S+ from pack\.json \(Demo App 1\.2\.3\)\./);
+  return config.split("\r\n").filter((line) => line && !line.startsWith("#"));
+}
+
+const noLauncher = !fs.existsSync(LAUNCHER) && "needs build/windows/veltrane.exe";
+
+test("two packs give the same zip; SOURCE_DATE_EPOCH changes it", { skip: noLauncher }, () => {
+  const folder = project();
+  const zip = path.join(folder, "out", "DemoApp-1.2.3-win64.zip");
+  const hashes = [{}, {}, { SOURCE_DATE_EPOCH: "1700000000" }].map((environment) => {
+    const result = pack(folder, environment);
+    assert.equal(result.status, 0, result.stderr);
+    return crypto.createHash("sha256").update(fs.readFileSync(zip)).digest("hex");
+  });
+  console.log(`zip sha256: ${hashes.join(", ")}`);
+  assert.equal(hashes[0], hashes[1]);
+  assert.notEqual(hashes[0], hashes[2]);
+});
+
+test("class path in java -jar order, manifest VM options, what is dropped is said", { skip: noLauncher }, () => {
+  const folder = project({ jars: ["plugins", "lib/dep.jar"], vmOptions: ["-Dhome=%EXEDIR%"] }, (f) => {
+    jar(path.join(f, "app.jar"), { "Main-Class": "com.example.Main", "Class-Path": "lib/dep.jar gone.jar",
+      "Add-Opens": "java.base/java.lang java.desktop/sun.awt", "Enable-Native-Access": "ALL-UNNAMED",
+      "Launcher-Agent-Class": "com.example.Agent" });
+    jar(path.join(f, "lib", "dep.jar"), { "Class-Path": "nested.jar" });
+    jar(path.join(f, "lib", "nested.jar"));
+    jar(path.join(f, "plugins", "b.jar"));
+    jar(path.join(f, "plugins", "A.jar"));
+  });
+  const result = pack(folder);
+  assert.equal(result.status, 0, result.stderr);
+  assert.deepEqual(configLines(folder), ["jvm %EXEDIR%\\runtime\\bin\\javaw.exe", 'vmparam "-Dhome=%EXEDIR%"',
+    "vmparam --add-opens=java.base/java.lang=ALL-UNNAMED", "vmparam --add-opens=java.desktop/sun.awt=ALL-UNNAMED",
+    "vmparam --enable-native-access=ALL-UNNAMED", ...["app", "dep", "nested"].map((n) => `addpath %EXEDIR%\\lib\\${n}.jar`),
+    "addjars %EXEDIR%\\lib", "mainclass com.example.Main"]);
+  assert.match(result.stdout, /note: app\.jar's Class-Path entry "gone\.jar": .* does not exist: dropped/);
+  assert.match(result.stdout, /note: app\.jar's Launcher-Agent-Class is not carried over/);
+  const classPath = ["app", "dep", "nested", "A", "b"].map((n) => `<app folder>\\lib\\${n}.jar`).join(";");
+  assert.ok(result.stdout.includes(`"<app folder>\\runtime\\bin\\javaw.exe" "-Dhome=<app folder>" --add-opens=`) &&
+    result.stdout.includes(` -classpath "${classPath}" com.example.Main`), result.stdout);
+  assert.deepEqual(fs.readdirSync(path.join(folder, "out")).sort(), ["Demo App", "DemoApp-1.2.3-win64.zip"]);
+});
+
+// A class path of "addpath" lines alone ends in ";", the current directory to Java.
+test("without other jars, the last jar of the class path comes from addjars", { skip: noLauncher }, () => {
+  const folder = project();
+  assert.equal(pack(folder).status, 0);
+  assert.deepEqual(configLines(folder).filter((line) => line.startsWith("add")),
+    ["addpath %EXEDIR%\\lib\\app.jar", "addjars %EXEDIR%\\lib"]);
+});
+
+// The checker's verdict, through a stand-in that prints a report of its own.
+const checks = [
+  ["an error fails the pack and leaves nothing", "error", 2, /veltrane-check found 1 error\(s\)/],
+  ["a warning is printed", "warning", 0, /Check: veltrane-check found 0 errors, 1 warnings.*\n {2}warning: line 7: odd \[odd-code\]/],
+];
+for (const [name, severity, status, output] of checks) {
+  test(`the check: ${name}`, { skip: noLauncher }, () => {
+    const folder = project();
+    const assets = path.join(folder, "assets");
+    fs.mkdirSync(assets);
+    fs.copyFileSync(LAUNCHER, path.join(assets, "veltrane.exe"));
+    const report = { mode: "app", problems: [{ code: "odd-code", severity, line: 7, message: "odd" }],
+      summary: { errors: +(severity === "error"), warnings: +(severity === "warning"), notes: 0 } };
+    fs.writeFileSync(path.join(assets, "veltrane-check"), `#!/bin/sh\necho '${JSON.stringify(report)}'\n`,
+      { mode: 0o755 });
+    const result = pack(folder, { VELTRANE_ASSETS: assets });
+    assert.equal(result.status, status, result.stderr);
+    assert.match(result.stdout + result.stderr, output);
+    assert.deepEqual(fs.readdirSync(path.join(folder, "out")).length, status === 0 ? 2 : 0);
+  });
+}

@@ -1,0 +1,44 @@
+#!/usr/bin/env node
+// veltrane-pack PACK.json [--out DIR]
+//
+// Writes DIR/<name>/, a Windows app folder (the launcher branded in app mode
+// as <exeName>.exe, its <exeName>.config, lib/ and runtime/), and
+// DIR/<exeName>-<version>-win64.zip of it, then checks what it made.
+import path from "node:path";
+
+import { runCommand } from "../lib/errors.js";
+import { pack } from "../lib/pack.js";
+import { PACK_KEYS, readPackFile, REQUIRED_KEYS } from "../lib/pack-file.js";
+import { summaryLines } from "../lib/pack-summary.js";
+
+const USAGE = "usage: veltrane-pack PACK.json [--out DIR]";
+
+function parseArguments(argv) {
+  const options = { packFile: null, outDir: null };
+  for (let i = 0; i < argv.length; i++) {
+    if (argv[i] === "--out" && i + 1 < argv.length && options.outDir === null) options.outDir = argv[++i];
+    else if (!argv[i].startsWith("-") && options.packFile === null) options.packFile = argv[i];
+    else return null;
+  }
+  return options.packFile ? options : null;
+}
+
+async function main(argv) {
+  if (argv.length === 1 && (argv[0] === "--help" || argv[0] === "-h")) {
+    console.log(`${USAGE}\n\nDIR defaults to dist/ beside PACK.json.\nRequired keys: ${REQUIRED_KEYS.join(", ")}.\n` +
+      `Optional keys: ${Object.keys(PACK_KEYS).filter((k) => !REQUIRED_KEYS.includes(k)).join(", ")}.`);
+    return 0;
+  }
+  const options = parseArguments(argv);
+  if (!options) {
+    console.error(USAGE);
+    return 64;
+  }
+  const settings = readPackFile(options.packFile);
+  const outDir = options.outDir || path.join(path.dirname(options.packFile), "dist");
+  const result = await pack(settings, outDir);
+  for (const line of summaryLines(result, outDir)) console.log(line);
+  return 0;
+}
+
+await runCommand("veltrane-pack", main, 2);

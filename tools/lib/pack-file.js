@@ -1,0 +1,165 @@
+// Reading a pack file: one JSON object that says what goes into a Windows
+// app folder. Every mistake is one line that names the key and the file;
+// paths are relative to the pack file's folder and come back absolute.
+import fs from "node:fs";
+import path from "node:path";
+
+import { iconFiles, parseVersion } from "./brand.js";
+import { ToolError } from "./errors.js";
+
+export const REQUIRED_KEYS = ["name", "version", "mainJar"];
+
+// Characters Windows does not allow in a file name.
+const NOT_IN_FILE_NAMES = /[\\/:*?"<>|\u0000-\u001f]/;
+// What a configuration line cannot hold: "#" starts a comment, and a line ends.
+const NOT_IN_CONFIG = /[#\r\n\u0000]/;
+
+function fail(context, key, message) {
+  throw new ToolError(`${context.file}: "${key}" ${message}`);
+}
+
+function text(context, key, value) {
+  if (typeof value !== "string" || value.trim() === "") fail(context, key, "must be a text that is not empty");
+  return value;
+}
+
+function configText(context, key, value) {
+  text(context, key, value);
+  if (NOT_IN_CONFIG.test(value)) fail(context, key, 'must not hold "#" or a line break');
+  return value;
+}
+
+function fileName(context, key, value) {
+  text(context, key, value);
+  if (NOT_IN_FILE_NAMES.test(value) || /[. ]$/.test(value) || value !== value.trim()) {
+    fail(context, key, `"${value}" is not a Windows file name`);
+  }
+  return value;
+}
+
+function textList(context, key, value) {
+  if (!Array.isArray(value) || !value.every((item) => typeof item === "string")) {
+    fail(context, key, "must be a list of texts");
+  }
+  value.forEach((item, index) => {
+    if (NOT_IN_CONFIG.test(item)) fail(context, key, `item ${index + 1} holds "#" or a line break`);
+  });
+  return value;
+}
+
+function existing(context, key, value, kind) {
+  const file = path.resolve(context.folder, text(context, key, value));
+  let stat;
+  try {
+    stat = fs.statSync(file);
+  } catch {
+    fail(context, key, `names ${file}, which does not exist`);
+  }
+  if (kind === "file" && !stat.isFile()) fail(context, key, `names ${file}, which is not a file`);
+  if (kind === "folder" && !stat.isDirectory()) fail(context, key, `names ${file}, which is not a folder`);
+  return file;
+}
+
+function version(context, key, value) {
+  text(context, key, value);
+  if (NOT_IN_FILE_NAMES.test(value)) fail(context, key, "must look like 1.2.3");
+  return { text: value, numbers: parseVersion(context.file, value) };
+}
+
+function javaVersion(context, key, value) {
+  const shown = typeof value === "number" ? String(value) : value;
+  if (typeof shown !== "string" || !/^[1-9]\d*(\.\d+)*$/.test(shown)) {
+    fail(context, key, 'must be a Java version such as 17 or "21.0.2"');
+  }
+  return shown;
+}
+
+function boolean(context, key, value) {
+  if (typeof value !== "boolean") fail(context, key, "must be true or false");
+  return value;
+}
+
+function icon(context, key, value) {
+  const files = iconFiles(context.file, value);
+  files.forEach((file) => existing(context, key, file, "file"));
+  return files;
+}
+
+function jars(context, key, value) {
+  if (!Array.isArray(value) || value.length === 0) fail(context, key, "must be a list of jar files or folders");
+  return value.map((item) => existing(context, key, item, "any"));
+}
+
+function mainClass(context, key, value) {
+  configText(context, key, value);
+  if (!/^[\p{L}_$][\p{L}\p{N}_$]*(\.[\p{L}_$][\p{L}\p{N}_$]*)*$/u.test(value)) {
+    fail(context, key, `"${value}" is not a class name such as com.example.Main`);
+  }
+  return value;
+}
+
+// Every key a pack file may hold, with the check that turns its value into
+// what the pack uses. The keys of further outputs join this table.
+export const PACK_KEYS = {
+  name: fileName,
+  version,
+  mainJar: (context, key, value) => existing(context, key, value, "file"),
+  exeName: fileName,
+  vendor: text,
+  description: text,
+  copyright: text,
+  icon,
+  codePage: (context, key, value) => {
+    if (!["utf-8", "ansi"].includes(value)) fail(context, key, 'must be "utf-8" or "ansi"');
+    return value;
+  },
+  console: boolean,
+  jars,
+  mainClass,
+  vmOptions: textList,
+  appArguments: textList,
+  runtime: (context, key, value) => existing(context, key, value, "folder"),
+  minJavaVersion: javaVersion,
+  jvm: configText,
+};
+
+function parse(file) {
+  let data;
+  try {
+    data = fs.readFileSync(file, "utf8");
+  } catch (error) {
+    throw new ToolError(`cannot read the pack file ${file}: ${error.code || error.message}`);
+  }
+  try {
+    // A byte-order mark, as some editors write, is no part of the JSON.
+    return JSON.parse(data.replace(/^\uFEFF/, ""));
+  } catch (error) {
+    throw new ToolError(`${file} is not valid JSON: ${error.message}`);
+  }
+}
+
+// The pack file's settings, checked, with the defaults filled in.
+export function readPackFile(file) {
+  const raw = parse(file);
+  if (raw === null || typeof raw !== "object" || Array.isArray(raw)) {
+    throw new ToolError(`${file} must hold one JSON object`);
+  }
+  const context = { file, folder: path.dirname(path.resolve(file)) };
+  for (const key of Object.keys(raw)) {
+    if (!(key in PACK_KEYS)) {
+      throw new ToolError(`${file}: unknown key "${key}" (known keys: ${Object.keys(PACK_KEYS).join(", ")})`);
+    }
+  }
+  for (const key of REQUIRED_KEYS) {
+    if (!(key in raw)) throw new ToolError(`${file}: "${key}" is missing (required: ${REQUIRED_KEYS.join(", ")})`);
+  }
+  const pack = { file: context.file, folder: context.folder };
+  for (const [key, value] of Object.entries(raw)) pack[key] = PACK_KEYS[key](context, key, value);
+  pack.exeName ??= fileName(context, "exeName", pack.name.replace(/\s+/g, ""));
+  pack.console ??= false;
+  pack.codePage ??= "ansi";
+  pack.jars ??= [];
+  pack.vmOptions ??= [];
+  pack.appArguments ??= [];
+  return pack;
+}
