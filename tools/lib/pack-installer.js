@@ -66,5 +66,5 @@ export function writeAppMsi(plan, staging, made) {
     description: pack.description, exeName: pack.exeName, folder: path.join(staging, pack.name),
     settings: pack.msi, packFile: pack.file }, file, (line) => lines.push(line.replace(/^msi: /, "")));
   signApp(pack, file);
-  made.push({ name, kind: "msi", lines: lines.map((line) => line.replace(`${name} `, "")) });
+  made.push({ name, kind: "msi", path: file, lines: lines.map((line) => line.replace(`${name} `, "")) });
 }
