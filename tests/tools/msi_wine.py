@@ -1,9 +1,8 @@
 #!/usr/bin/python3
 """The MSI of an app under Wine, as a user meets it.
 
-A hand-made app folder (the launcher branded in app mode, its config naming
-%EXEDIR%, the e2e probe as the runtime's javaw.exe) becomes MSIs through the
-Node modules. Per user: msiexec /i /qn of 1.0.0 (exe and MSI signed with a
+A small app (a jar, more jars, a runtime whose javaw.exe is the e2e probe)
+is packed by veltrane-pack --msi with the launcher under test. Per user: msiexec /i /qn of 1.0.0 (exe and MSI signed with a
 PKCS#12 file); the files, the Start-menu and desktop shortcuts (target and
 working folder), the association's open command and the uninstall entry;
 a .acd document opened through the association (per machine with Wine's
@@ -19,18 +18,20 @@ Usage: msi_wine.py --launcher veltrane.exe --helpers build/windows/tests/e2e [--
 import argparse
 import json
 import os
+import re
 import shutil
 import struct
 import subprocess
 import sys
 import tempfile
+import uuid
+import zipfile
 
 REPOSITORY = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(REPOSITORY, "tests", "e2e"))
 from run_e2e import Wine  # noqa: E402  (the e2e tests' Wine, display and prefix)
 
 NAME, EXE = "Acme Draw", "AcmeDraw"
-CONFIG = "jvm %EXEDIR%\\runtime\\bin\\javaw.exe\naddjars %EXEDIR%\\lib\nmainclass com.acme.draw.Main\n"
 OWN_KEYS = [r"HKCU\Software\Acme", r"HKCU\Software\Classes\.acd",
             r"HKCU\Software\Classes\AcmeDraw.acd"]
 failures = []
@@ -89,6 +90,10 @@ class Session:
         users = os.path.join(self.prefix, "drive_c", "users")
         self.user = next(u for u in os.listdir(users) if u != "Public")
         self.profile = os.path.join(users, self.user)
+        # The launcher under test, where veltrane-pack looks first.
+        self.assets = os.path.join(scratch, "assets")
+        os.makedirs(self.assets)
+        shutil.copyfile(args.launcher, os.path.join(self.assets, "veltrane.exe"))
 
     def wine_run(self, *command):
         return self.wine.run(self.log, *command)
@@ -108,7 +113,8 @@ class Session:
 
     def node(self, *arguments):
         result = subprocess.run(["node", *arguments], cwd=REPOSITORY, capture_output=True,
-                                text=True, env=dict(os.environ, SOFTHSM2_CONF=self.softhsm))
+                                text=True, env=dict(os.environ, SOFTHSM2_CONF=self.softhsm,
+                                                    VELTRANE_ASSETS=self.assets))
         if result.returncode != 0:
             raise SystemExit("node %s failed: %s" % (arguments[0], result.stderr))
         return result.stdout
@@ -123,35 +129,40 @@ class Session:
         self.cert, self.softhsm = keys["cert"], keys["softhsmConf"]
         return keys
 
-    def app_folder(self, version, jars):
-        root = os.path.join(self.scratch, "app-" + version)
-        folder = os.path.join(root, EXE)
-        os.makedirs(os.path.join(folder, "lib"))
-        os.makedirs(os.path.join(folder, "runtime", "bin"))
-        shutil.copyfile(os.path.join(self.args.helpers, "probe.exe"), os.path.join(folder, "runtime", "bin", "javaw.exe"))
-        for jar in jars:
-            with open(os.path.join(folder, "lib", jar), "w") as out:
-                out.write(jar)
-        with open(os.path.join(folder, EXE + ".config"), "w", newline="\r\n") as out:
-            out.write(CONFIG)
-        with open(os.path.join(root, "brand.json"), "w") as out:
-            json.dump({"productName": NAME, "companyName": "Acme", "version": version,
-                       "icon": os.path.join(REPOSITORY, "res", "veltrane.ico"), "mode": "app"}, out)
-        self.node("tools/bin/veltrane-brand.js", os.path.join(root, "brand.json"),
-                  self.args.launcher, os.path.join(folder, EXE + ".exe"))
-        shutil.copyfile(os.path.join(REPOSITORY, "res", "veltrane.ico"), os.path.join(root, "doc.ico"))
-        return root
+    def pack(self, version, jars, **keys):
+        """Packs the app with veltrane-pack --msi; returns the MSI and its codes.
 
-    def build(self, root, version, out, **keys):
+        The app: a jar with a Main-Class, more jars, a runtime whose javaw.exe
+        is the probe, and an icon for its documents.
+        """
+        root = os.path.join(self.scratch, "app-" + version)
+        os.makedirs(os.path.join(root, "jre", "bin"))
+        shutil.copyfile(os.path.join(self.args.helpers, "probe.exe"),
+                        os.path.join(root, "jre", "bin", "javaw.exe"))
+        with open(os.path.join(root, "jre", "release"), "w") as release:
+            release.write('JAVA_VERSION="21.0.2"\n')
+        with zipfile.ZipFile(os.path.join(root, "app.jar"), "w") as jar:
+            jar.writestr("META-INF/MANIFEST.MF",
+                         "Manifest-Version: 1.0\r\nMain-Class: com.acme.draw.Main\r\n\r\n")
+        os.makedirs(os.path.join(root, "extra"))
+        for name in jars:
+            with zipfile.ZipFile(os.path.join(root, "extra", name), "w") as jar:
+                jar.writestr("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n\r\n")
+        shutil.copyfile(os.path.join(REPOSITORY, "res", "veltrane.ico"), os.path.join(root, "doc.ico"))
         pack = dict({"name": NAME, "vendor": "Acme", "version": version, "mainJar": "app.jar",
-                     "shortcuts": {"desktop": True},
+                     "jars": ["extra"], "runtime": "jre", "shortcuts": {"desktop": True},
+                     "icon": os.path.join(REPOSITORY, "res", "veltrane.ico"),
                      "fileAssociations": [{"extension": "acd", "description": "Acme Draw document",
                                            "icon": "doc.ico"}]}, **keys)
-        settings = os.path.join(root, "settings.json")
-        with open(settings, "w") as file:
-            json.dump({"pack": pack, "packFile": os.path.join(root, "pack.json"),
-                       "folder": os.path.join(root, EXE), "exeName": EXE, "out": out}, file)
-        return json.loads(self.node("tests/tools/build_msi.mjs", settings))
+        with open(os.path.join(root, "pack.json"), "w") as out:
+            json.dump(pack, out)
+        said = self.node("tools/bin/veltrane-pack.js", os.path.join(root, "pack.json"),
+                         "--out", os.path.join(root, "dist"), "--msi")
+        upgrade = re.search(r"upgrade code \{([0-9A-F-]{36})\}", said).group(1)
+        scope = pack.get("installScope", "user")
+        product = str(uuid.uuid5(uuid.UUID(upgrade), "product\n%s\n%s" % (scope, version))).upper()
+        return (os.path.join(root, "dist", "%s-%s-win64.msi" % (EXE, version)),
+                {"upgradeCode": upgrade, "productCode": product, "version": version})
 
     def installed_files(self, folder):
         found = set()
@@ -177,8 +188,8 @@ def per_user_install(s, msi, codes, jars):
     check(s.wine_run("msiexec", "/i", windows_path(msi), "/qn") == 0, "msiexec /i %s /qn" %
           os.path.basename(msi))
     folder = os.path.join(s.profile, "AppData", "Local", "Programs", NAME)
-    wanted = {EXE + ".exe", EXE + ".config", "doc.ico", "runtime/bin/javaw.exe"} | {
-        "lib/" + jar for jar in jars}
+    wanted = {EXE + ".exe", EXE + ".config", "doc.ico", "runtime/bin/javaw.exe", "runtime/release",
+              "lib/app.jar"} | {"lib/" + jar for jar in jars}
     check(s.installed_files(folder) == wanted, "the files are in AppData\\Local\\Programs\\" + NAME,
           sorted(s.installed_files(folder)))
     check(verifies(s, os.path.join(folder, EXE + ".exe")), "osslsigncode verify: the installed exe")
@@ -250,21 +261,18 @@ def nothing_left(s, codes, folder, links):
 
 def per_user(s):
     keys = s.make_keys()
-    old = s.app_folder("1.0.0", ["app.jar", "old-1.0.jar"])
-    old_msi = os.path.join(s.scratch, "acme-1.0.0.msi")
-    old_codes = s.build(old, "1.0.0", old_msi, sign={"pkcs12": keys["pfx"], "passwordEnv": "PFX_PASS"})
+    old_msi, old_codes = s.pack("1.0.0", ["old-1.0.jar"],
+                                sign={"pkcs12": keys["pfx"], "passwordEnv": "PFX_PASS"})
     check(verifies(s, old_msi), "osslsigncode verify: the MSI signed with a PKCS#12 file")
-    folder = per_user_install(s, old_msi, old_codes, ["app.jar", "old-1.0.jar"])
+    folder = per_user_install(s, old_msi, old_codes, ["old-1.0.jar"])
     if has_app_mode(s.args.launcher):
         open_document(s, folder, r"HKCU\Software\Classes\AcmeDraw.acd\shell\open\command", False)
-    new = s.app_folder("1.1.0", ["app.jar", "new-1.1.jar"])
-    new_msi = os.path.join(s.scratch, "acme-1.1.0.msi")
-    new_codes = s.build(new, "1.1.0", new_msi, sign={
+    new_msi, new_codes = s.pack("1.1.0", ["new-1.1.jar"], sign={
         "pkcs11Module": "/usr/lib/softhsm/libsofthsm2.so", "keyId": "01", "pinEnv": "TOKEN_PIN",
         "certificate": keys["cert"]})
     check(verifies(s, new_msi), "osslsigncode verify: the MSI signed on a SoftHSM token")
     check(new_codes["upgradeCode"] == old_codes["upgradeCode"], "1.1.0 keeps the upgrade code")
-    per_user_install(s, new_msi, new_codes, ["app.jar", "new-1.1.jar"])
+    per_user_install(s, new_msi, new_codes, ["new-1.1.jar"])
     check(s.uninstall_entry(old_codes["productCode"]) is None, "1.1.0 over 1.0.0: one version left")
     check(s.wine_run("msiexec", "/x", windows_path(new_msi), "/qn") == 0, "msiexec /x /qn")
     links = [os.path.join(s.profile, p, NAME + ".lnk") for p in
@@ -273,9 +281,7 @@ def per_user(s):
 
 
 def per_machine(s):
-    root = s.app_folder("2.0.0", ["app.jar"])
-    msi = os.path.join(s.scratch, "acme-machine.msi")
-    codes = s.build(root, "2.0.0", msi, installScope="machine")
+    msi, codes = s.pack("2.0.0", [], installScope="machine")
     check(s.wine_run("msiexec", "/i", windows_path(msi), "/qn") == 0, "msiexec /i (per machine)")
     folder = os.path.join(s.prefix, "drive_c", "Program Files", NAME)
     check(os.path.exists(os.path.join(folder, EXE + ".exe")), "per machine: in Program Files\\" + NAME)
