@@ -21,8 +21,8 @@ function project(changes) {
   const folder = fs.mkdtempSync(path.join(root, "app-"));
   fs.writeFileSync(path.join(folder, "app.jar"), zipSync({ "META-INF/MANIFEST.MF":
     strToU8("Manifest-Version: 1.0\r\nMain-Class: com.example.Main\r\n\r\n") }));
-  const pack = { name: "Demo App", version: "1.2.3", mainJar: "app.jar", jvm: "C:\\Java\\bin\\javaw.exe",
-    ...changes };
+  const pack = { name: "Demo App", version: "1.2.3", mainJar: "app.jar",
+    jvm: "C:\\Java\\bin\\javaw.exe", ...changes };
   fs.writeFileSync(path.join(folder, "pack.json"), JSON.stringify(pack));
   return folder;
 }
@@ -36,8 +36,10 @@ function pack(folder, options = [], env = {}) {
 
 const token = { pkcs11Module: SOFTHSM_MODULE, keyId: "01", pinEnv: "TOKEN_PIN", certificate: keys.cert };
 const mistakes = [
-  ["an unknown output", { outputs: ["folder", "exe"] }, [], {}, /"outputs" must be a list of "folder", "zip", "msi"/],
-  ["a version Windows Installer cannot order", { version: "1.256.0" }, ["--msi"], {}, /major and minor up to 255/],
+  ["an unknown output", { outputs: ["folder", "exe"] }, [], {},
+    /"outputs" must be a list of "folder", "zip", "msi"/],
+  ["a version Windows Installer cannot order", { version: "1.256.0" }, ["--msi"], {},
+    /major and minor up to 255/],
   ["an unknown installer key", { installScope: "all" }, [], {}, /"installScope" must be "user" or "machine"/],
   ["the password's variable unset", { sign: { pkcs12: keys.pfx, passwordEnv: "NOT_SET_HERE" } }, [], {},
     /NOT_SET_HERE \(named by "passwordEnv"\) is not set/],
@@ -57,22 +59,20 @@ for (const [name, changes, options, env, message] of mistakes) {
 }
 
 test("a signed pack: the exe in the folder, in the zip and in the MSI, and the MSI verify", () => {
-  const folder = project({ sign: { pkcs12: keys.pfx, passwordEnv: "PFX_PASS" } });
-  fs.writeFileSync(path.join(folder, "sign.json"), JSON.stringify(token));
-  for (const [options, how] of [[["--msi"], "PKCS#12"], [["--msi", "--sign", path.join(folder, "sign.json")], "token"]]) {
-    if (how === "token") {
-      const pack_ = JSON.parse(fs.readFileSync(path.join(folder, "pack.json"), "utf8"));
-      delete pack_.sign;
-      fs.writeFileSync(path.join(folder, "pack.json"), JSON.stringify(pack_));
-    }
-    const result = pack(folder, options);
+  const runs = [["PKCS#12 in the pack file", { sign: { pkcs12: keys.pfx, passwordEnv: "PFX_PASS" } }, []],
+    ["a token through --sign", {}, ["--sign", path.join(root, "sign.json")]]];
+  fs.writeFileSync(path.join(root, "sign.json"), JSON.stringify(token));
+  for (const [how, changes, options] of runs) {
+    const folder = project(changes);
+    const result = pack(folder, ["--msi", ...options]);
     assert.equal(result.status, 0, result.stderr);
     const out = path.join(folder, "out");
-    assert.deepEqual(fs.readdirSync(out).sort(), ["Demo App", "DemoApp-1.2.3-win64.msi", "DemoApp-1.2.3-win64.zip"]);
+    const [msi, zip] = ["msi", "zip"].map((kind) => path.join(out, `DemoApp-1.2.3-win64.${kind}`));
+    assert.deepEqual(fs.readdirSync(out).sort(), ["Demo App", path.basename(msi), path.basename(zip)]);
     assert.match(result.stdout, /upgrade code \{[0-9A-F-]{36}\}: keep it/);
     const zipped = path.join(folder, "zipped.exe");
-    fs.writeFileSync(zipped, unzipSync(fs.readFileSync(path.join(out, "DemoApp-1.2.3-win64.zip")))["Demo App/DemoApp.exe"]);
-    for (const file of [path.join(out, "Demo App", "DemoApp.exe"), zipped, path.join(out, "DemoApp-1.2.3-win64.msi")]) {
+    fs.writeFileSync(zipped, unzipSync(fs.readFileSync(zip))["Demo App/DemoApp.exe"]);
+    for (const file of [path.join(out, "Demo App", "DemoApp.exe"), zipped, msi]) {
       assert.ok(verifies(file, keys.cert), `${how}: ${file} verifies`);
     }
   }
