@@ -887,8 +887,10 @@ def checker_reads_app_mode_from_the_launcher_and_expands_values(c):
                  ("%EXEDIR%\\runtime\\bin\\javaw.exe", home + "\\runtime\\bin\\javaw.exe"),
                  "the jvm value as written and as expanded")
     expect_equal(report["launch"]["commandLine"], c.record(vm)[0], "the checker's command line")
+    # "param --data=%EXEDIR%\\data" in a folder with blanks: the app gets two arguments.
     expect_equal((code, [(p["code"], p["line"]) for p in report["problems"]]),
-                 (1, [("undefined-variable", 8)]), "exit status and problems")
+                 (1, [("blank-in-argument", 7), ("undefined-variable", 8)]),
+                 "exit status and problems")
     c.copy(c.run.console_launcher(), "cli/tool.exe")
     c.write("cli/tool.config", "mainclass a.Main\r\n")
     report = json.loads(check(c, "--format", "json", c.win("cli/tool.exe"))[1])
