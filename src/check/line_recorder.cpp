@@ -149,14 +149,14 @@ void LineRecorder::emitCurrent() {
 
 void LineRecorder::lineApplied(std::string_view line, std::string_view key,
                                std::string_view value) {
-  if (current_.number == 0) {
-    return;
-  }
-  LineRecord& record = current_;
   // Every line's value is expanded, an ignored one's too; only a key's
   // value can matter.
   std::vector<std::string> undefined =
       undefinedNames_ ? undefinedNames_() : std::vector<std::string>();
+  if (current_.number == 0) {
+    return;
+  }
+  LineRecord& record = current_;
   if (line.empty()) {
     record.reason = record.text.find('#') == std::string::npos ? "blank" : "comment";
     return;
