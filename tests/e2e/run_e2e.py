@@ -1064,6 +1064,25 @@ def checker_exit_status_tells_clean_warnings_errors_and_usage(c):
            "one line of usage", errors)
 
 
+@case
+def checker_quiet_report_escapes_controls_and_explains_a_capital_exe(c):
+    vm = c.probe("vm/javaw.exe")
+    config = c.write("app.cfg", "# app\njvm %s\nmainclass Main\nparam \x1b]0;t\x07\x1b[2J\n"
+                     "Param x\n" % vm)
+    code, output, _ = check(c, "--quiet", config)
+    expect_equal((code, output.startswith("Problems\n"), "\x1b" in output or "\x07" in output),
+                 (1, True, False), "exit status, problems first, no raw control character")
+    expect("0 errors, 1 warning\n" in output and "# app" not in output, "summary only", output)
+    code, output, _ = check(c, config)
+    expect("param \\x1b]0;t\\x07\\x1b[2J\n" in output and "# app" not in output,
+           "the echo shows the escaped line and leaves the comment out", output)
+    # Named in capitals, a launcher reads ".config" in the current directory.
+    c.copy(c.run.launcher, "apps/ACMEDRAW.EXE")
+    code, output, _ = check(c, "--code-page", "ansi", c.win("apps/ACMEDRAW.EXE"), cwd="apps")
+    expect(code == 2 and "[config-unreadable]" in output and "rename it" in output,
+           "config-unreadable says why and what to do", output)
+
+
 # --- The run -----------------------------------------------------------------
 
 class Run:
