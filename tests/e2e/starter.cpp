@@ -65,8 +65,9 @@ static bool prepare(const std::string& change) {
     if (pipe == INVALID_HANDLE_VALUE)
       return false;
     // The job and the thread live as long as this process.
-    HANDLE thread = CreateThread(
-        nullptr, 0, servePipe, new PipeJob{pipe, fileBytes(change.substr(equals + 1)), cut}, 0, nullptr);
+    HANDLE thread =
+        CreateThread(nullptr, 0, servePipe,
+                     new PipeJob{pipe, fileBytes(change.substr(equals + 1)), cut}, 0, nullptr);
     return thread != nullptr;
   }
   if (change.compare(0, 5, "hold:") == 0) {
