@@ -52,8 +52,8 @@ void TextModeReader::finish() {
 void TextModeReader::take(std::string_view piece) {
   while (!piece.empty()) {
     if (overflow_ != Overflow::kNone) {
-      count(piece);
-      return;
+      piece.remove_prefix(count(piece));
+      continue;
     }
     const size_t room = std::min(kMaxKeptLine - partial_.size(), piece.size());
     partial_.append(piece.substr(0, room));
@@ -96,20 +96,21 @@ void TextModeReader::compact() {
   }
 }
 
-// Counts a piece of a line that is not kept.
-void TextModeReader::count(std::string_view piece) {
+// Counts a piece of a line that is not kept. Returns how much of it was
+// counted: all of it, unless a space ends an over-long first word, after
+// which the value starts and is kept again.
+size_t TextModeReader::count(std::string_view piece) {
   for (size_t i = 0; i < piece.size() && overflow_ != Overflow::kIgnored; ++i) {
     const char c = piece[i];
     if (kTextEnds.find(c) != std::string_view::npos) {
       overflow_ = Overflow::kIgnored;
     } else if (overflow_ == Overflow::kWord && c == ' ') {
-      // The value starts after the first space: the word's rest is no part of it.
+      // The word's rest is no part of the value that follows.
       partial_ += ' ';
       dropped_ = 0;
       pendingBlanks_ = 0;
       overflow_ = Overflow::kNone;
-      take(piece.substr(i + 1));
-      return;
+      return i + 1;
     } else if (isBlank(c)) {
       ++pendingBlanks_;
     } else {
@@ -117,6 +118,7 @@ void TextModeReader::count(std::string_view piece) {
       pendingBlanks_ = 0;
     }
   }
+  return piece.size();
 }
 
 void TextModeReader::endLine() {

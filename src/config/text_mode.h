@@ -17,7 +17,7 @@ namespace veltrane {
 // which is all the failure report needs, and memory stays small whatever a
 // configuration file holds. Texts up to this length (a class path of 20,000
 // jars) are kept whole, so their report still shows how they end.
-constexpr size_t kMaxKeptText = 1024 * 1024;
+constexpr size_t kMaxKeptText = size_t{1024} * 1024;
 
 // Receives each line of a file as it completes.
 class LineSink {
@@ -61,7 +61,7 @@ class TextModeReader : public ByteSink {
 
   void take(std::string_view piece);
   void compact();
-  void count(std::string_view piece);
+  size_t count(std::string_view piece);
   void endLine();
   void completeLine(std::string_view text, size_t dropped);
 

@@ -11,7 +11,7 @@ namespace {
 
 // Enough for the report, the message box and the libraries it loads. Never
 // touched, so it costs address space but no working set.
-constexpr size_t kReserveSize = 8 * 1024 * 1024;
+constexpr size_t kReserveSize = size_t{8} * 1024 * 1024;
 
 Platform* reportingPlatform = nullptr;
 void* reserve = nullptr;

@@ -85,7 +85,7 @@ class FakePlatform : public Platform {
   std::vector<char> commandLine_ = {'\0'};
   std::map<std::string, std::string> files_;
   std::map<std::string, std::uint32_t> directories_;  // with their attributes
-  std::map<std::string, std::string> environment_;  // names in lower case
+  std::map<std::string, std::string> environment_;    // names in lower case
 };
 
 // The configuration of a launcher started as C:\apps\tool.exe without

@@ -15,7 +15,7 @@ using Lines = std::vector<std::string>;
 TEST(TextModeLines, ReadsLikeTheRuntimesTextMode) {
   EXPECT_EQ(textModeLines("a\r\nb\nc"), (Lines{"a", "b", "c"}));
   EXPECT_EQ(textModeLines("a\rb\r\r\n"), (Lines{"a\rb\r"}));  // a lone CR stays
-  EXPECT_EQ(textModeLines("a\nb\r"), (Lines{"a", "b\r"}));      // at the very end too
+  EXPECT_EQ(textModeLines("a\nb\r"), (Lines{"a", "b\r"}));    // at the very end too
   EXPECT_EQ(textModeLines("a\nb\032c\nd"), (Lines{"a", "b"}));
   EXPECT_EQ(textModeLines(std::string_view("ab\0cd\nef", 8)), (Lines{"ab", "ef"}));
   EXPECT_EQ(textModeLines(std::string_view("ab\nc\0d", 6)), (Lines{"ab", "c"}));
