@@ -97,6 +97,23 @@ bool isLauncherPath(const std::string& target) {
   return end == ".exe";
 }
 
+namespace {
+
+// What reading the file showed: the problems of its bytes and of its lines,
+// the lines only where the file is no UTF-16 text (its lines are noise).
+void addReadProblems(ByteScan& bytes, LineRecorder& recorder, CheckReport& report) {
+  const std::vector<Problem> byteProblems = bytes.problems();
+  report.problems.insert(report.problems.end(), byteProblems.begin(), byteProblems.end());
+  if (!bytes.isUtf16()) {
+    bytes.limit().report(report);
+    report.problems.insert(report.problems.end(), recorder.problems().begin(),
+                           recorder.problems().end());
+    recorder.limit().report(report);
+  }
+}
+
+}  // namespace
+
 CheckReport checkTarget(Platform& system, const HostFacts& host, const CheckRequest& request) {
   CheckReport report;
   const CodePage codePage = chooseCodePage(system, request, report);
@@ -133,14 +150,7 @@ void checkTarget(Platform& system, const HostFacts& host, const std::string& tar
   recording.clearAttributeQueries();
   spawnAndWait(recording, configuration.jvmCommand(), childArguments(configuration), errorNumber);
 
-  const std::vector<Problem> byteProblems = bytes.problems();
-  report.problems.insert(report.problems.end(), byteProblems.begin(), byteProblems.end());
-  if (!bytes.isUtf16()) {  // the lines of a UTF-16 file are noise
-    bytes.limit().report(report);
-    report.problems.insert(report.problems.end(), recorder.problems().begin(),
-                           recorder.problems().end());
-    recorder.limit().report(report);
-  }
+  addReadProblems(bytes, recorder, report);
   describeLaunch({target, host, system, configuration, recorder, recording, errorNumber}, report);
   if (mode != LaunchMode::kClassic && !isLauncherPath(target)) {
     report.launch.configFile = target;  // read in place of the one beside its launcher
