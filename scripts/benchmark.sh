@@ -25,8 +25,9 @@
 #            runs without a display: what remains is the listing and the
 #            class path.
 #   pack:    veltrane-pack on the sample app with a 50 MB runtime folder:
-#            the app folder and the zip separately, and the whole command
-#            (tests/bench/pack-benchmark.sh; needs build/host/veltrane-check).
+#            the app folder, the zip and the MSI separately, and the whole
+#            command (tests/bench/pack-benchmark.sh; needs
+#            build/host/veltrane-check and wixl).
 # Times are taken inside Wine (QueryPerformanceCounter around CreateProcessA
 # and the wait), with a persistent wineserver, so Wine's own start-up of the
 # timer is not counted.

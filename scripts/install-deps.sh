@@ -15,6 +15,9 @@ packages=(
   # the release: branding (icotool for PNG icons), signing, checksums, the
   # user's workflow (its YAML, its download and unzip)
   icoutils osslsigncode openssl ca-certificates python3-yaml curl unzip zip
+  # the installer (wixl, msiinfo) and signing with a key on a PKCS#11 token
+  # (OpenSSL's PKCS#11 engine; SoftHSM for the tests)
+  wixl msitools libengine-pkcs11-openssl softhsm2
   # the sample app that the demo, the pack tests and the benchmark build (javac, jar)
   default-jdk-headless
 )

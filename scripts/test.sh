@@ -2,8 +2,8 @@
 # Installs what is missing, builds every preset and runs every test: the unit
 # tests (plain and under AddressSanitizer and UBSan), the host veltrane-check
 # on a staged folder, the end-to-end tests of veltrane.exe under Wine (ANSI
-# and UTF-8 builds), the Node tools' tests, the release checks, the fuzz
-# smoke run and the code quality checks.
+# and UTF-8 builds), the Node tools' tests and the MSI under Wine, the release
+# checks, the fuzz smoke run and the code quality checks.
 # Fails on the first failing step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -54,9 +54,10 @@ for launcher in veltrane veltrane-console; do
 done
 ctest --preset windows --no-tests=error
 
-step "The Node tools: veltrane-brand and veltrane-pack"
+step "The Node tools: veltrane-brand, veltrane-pack, and the MSI under Wine"
 npm ci --prefix tools --no-audit --no-fund --loglevel=error
 node --test tests/tools/
+tests/tools/msi_wine.py --launcher build/windows/veltrane.exe --helpers build/windows/tests/e2e
 
 step "The UTF-8 launcher (VELTRANE_UTF8_CODE_PAGE) and its end-to-end tests"
 cmake --preset windows-utf8 >/dev/null

@@ -54,7 +54,10 @@ struct LaunchRecord {
   std::vector<Candidate> tried;
   std::string path;  // the PATH the VM inherits
   std::vector<ClassPathEntry> classPath;
+  // The VM's command line: exactly, when it can start; else its start and a
+  // count of the rest.
   std::string commandLine;
+  size_t commandLineLength = 0;
 };
 
 // The outcome of --run: the VM actually started, its status, and the report

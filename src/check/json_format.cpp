@@ -101,7 +101,7 @@ void writeLaunch(JsonWriter& json, const LaunchRecord& launch) {
   json.key("commandLine");
   json.string(launch.commandLine);
   json.key("commandLineLength");
-  json.number(static_cast<std::int64_t>(launch.commandLine.size()));
+  json.number(static_cast<std::int64_t>(launch.commandLineLength));
   json.key("commandLineLimit");
   json.number(static_cast<std::int64_t>(kMaxCommandLine));
   json.endObject();

@@ -212,6 +212,23 @@ void describeVm(const LaunchContext& context, CheckReport& report) {
   }
 }
 
+// A command line that cannot start is kept only as far as it could.
+void describeCommandLine(const LaunchContext& context, CheckReport& report) {
+  std::string commandLine = joinArguments(childArguments(context.configuration));
+  const size_t length = commandLine.size();
+  report.launch.commandLineLength = length;
+  if (length > kMaxCommandLine) {
+    commandLine.resize(kMaxCommandLine);
+    commandLine += "...[" + std::to_string(length - kMaxCommandLine) + " more characters]";
+    addProblem(report, {"command-line-too-long", Severity::kError, 0, 0,
+                        "the VM's command line would be " + std::to_string(length) +
+                            " characters, over the limit of " + std::to_string(kMaxCommandLine) +
+                            ": the launcher refuses to start it (\"Arg list too long\")",
+                        R"(use shorter paths or a class path wildcard (addpath C:\app\lib\*))"});
+  }
+  report.launch.commandLine = std::move(commandLine);
+}
+
 void describePathAndCommandLine(const LaunchContext& context, CheckReport& report) {
   const std::string& assignment = context.configuration.pathAssignment();
   const size_t wanted = assignment.size() - assignment.find('=') - 1;
@@ -225,15 +242,7 @@ void describePathAndCommandLine(const LaunchContext& context, CheckReport& repor
              std::to_string(report.launch.path.size()) + " and the directories behind are dropped",
          "use fewer or shorter addsyspath folders"});
   }
-  report.launch.commandLine = joinArguments(childArguments(context.configuration));
-  const size_t length = report.launch.commandLine.size();
-  if (length > kMaxCommandLine) {
-    addProblem(report, {"command-line-too-long", Severity::kError, 0, 0,
-                        "the VM's command line would be " + std::to_string(length) +
-                            " characters, over the limit of " + std::to_string(kMaxCommandLine) +
-                            ": the launcher refuses to start it (\"Arg list too long\")",
-                        R"(use shorter paths or a class path wildcard (addpath C:\app\lib\*))"});
-  }
+  describeCommandLine(context, report);
 }
 
 void describeClassPath(const LaunchContext& context, CheckReport& report) {

@@ -10,11 +10,22 @@ namespace veltrane::check {
 
 namespace {
 
+// Nothing longer than this can be started, so no more of a line is kept;
+// a message quotes less still.
+constexpr size_t kKeptCharacters = 32767;
+constexpr size_t kQuotedCharacters = 1000;
+
+// The text, or its start and a count of the rest.
+std::string kept(std::string_view text, size_t limit = kKeptCharacters) {
+  if (text.size() <= limit) {
+    return std::string(text);
+  }
+  return std::string(text.substr(0, limit)) + "...[" + std::to_string(text.size() - limit) +
+         " more characters]";
+}
+
 std::string quoted(std::string_view text) {
-  std::string result = "\"";
-  result += text;
-  result += '"';
-  return result;
+  return "\"" + kept(text, kQuotedCharacters) + "\"";
 }
 
 std::string lowerCase(std::string_view text) {
@@ -108,7 +119,12 @@ void LineRecorder::lineRead(std::string_view text) {
   emitCurrent();
   current_ = LineRecord();
   current_.number = ++lineCount_;
-  current_.text = text;
+  current_.text = kept(text);
+  const size_t hash = text.find('#');
+  hashColumn_ = hash == std::string_view::npos ? 0 : hash + 1;
+  afterBlank_ = hash != std::string_view::npos && hash > 0 &&
+                (text[hash - 1] == ' ' || text[hash - 1] == '\t');
+  comment_ = hash == std::string_view::npos ? std::string() : quoted(text.substr(hash));
   // A line whose first character is "#" never reaches the keys.
   current_.reason = "comment";
 }
@@ -138,7 +154,7 @@ void LineRecorder::lineApplied(std::string_view line, std::string_view key,
   }
   LineRecord& record = current_;
   if (line.empty()) {
-    record.reason = record.text.find('#') == std::string::npos ? "blank" : "comment";
+    record.reason = hashColumn_ == 0 ? "blank" : "comment";
     return;
   }
   if (key.empty()) {
@@ -148,12 +164,11 @@ void LineRecorder::lineApplied(std::string_view line, std::string_view key,
   }
   record.reason.clear();
   record.key = key;
-  record.value = value;
+  record.value = kept(value);
   if (appends(key)) {
-    record.effect = std::string(key) + " += " + std::string(value);
+    record.effect = std::string(key) + " += " + record.value;
   } else {
-    record.effect =
-        std::string(key) + " = " + std::string(value) + replacing(record.number, key, value);
+    record.effect = std::string(key) + " = " + record.value + replacing(record.number, key, value);
   }
   checkSeparator(record.number, line, key);
   checkComment(record);
@@ -161,7 +176,7 @@ void LineRecorder::lineApplied(std::string_view line, std::string_view key,
   if (key == "addpath") {
     addPathPieceLines_.insert(addPathPieceLines_.end(), splitList(value).size(), record.number);
   } else if (key == "addsyspath") {
-    systemPaths_[record.number] = value;
+    systemPaths_[record.number] = value.substr(0, kKeptCharacters);
   } else if (key == "vmparam" && appStartLine_ == 0 && startsTheAppOtherwise(value)) {
     appStartLine_ = record.number;
   }
@@ -174,10 +189,10 @@ std::string LineRecorder::replacing(size_t number, std::string_view key, std::st
     effect = ", replacing line " + std::to_string(last.first);
     add({"replaced", Severity::kWarning, number, 1,
          quoted(key) + " on line " + std::to_string(number) + " replaces line " +
-             std::to_string(last.first) + " (" + quoted(last.second) + ")",
+             std::to_string(last.first) + " (" + last.second + ")",
          "only the last " + std::string(key) + " line counts: delete the one you do not want"});
   }
-  last = {number, std::string(value)};
+  last = {number, quoted(value)};
   return effect;
 }
 
@@ -216,14 +231,12 @@ void LineRecorder::checkSeparator(size_t number, std::string_view line, std::str
 }
 
 void LineRecorder::checkComment(const LineRecord& record) {
-  const size_t hash = record.text.find('#');
-  if (hash == std::string::npos || hash == 0 || record.text[hash - 1] == ' ' ||
-      record.text[hash - 1] == '\t') {
+  if (hashColumn_ <= 1 || afterBlank_) {
     return;
   }
-  add({"comment-in-value", Severity::kWarning, record.number, hash + 1,
+  add({"comment-in-value", Severity::kWarning, record.number, hashColumn_,
        "a \"#\" starts a comment, even inside a value: " + quoted(record.key) + " takes " +
-           quoted(record.value) + " and drops " + quoted(record.text.substr(hash)),
+           quoted(record.value) + " and drops " + comment_,
        "there is no escape for \"#\": rename the folder or file that holds it"});
 }
 

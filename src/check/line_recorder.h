@@ -70,6 +70,11 @@ class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
   const HostFacts& host_;
   Emitter emit_;
   LineRecord current_;
+  // The current line's first "#": its column (0 for none), whether a blank
+  // stands before it, and the comment as a message quotes it.
+  size_t hashColumn_ = 0;
+  bool afterBlank_ = false;
+  std::string comment_;
   size_t lineCount_ = 0;
   size_t appStartLine_ = 0;
   std::vector<Problem> problems_;

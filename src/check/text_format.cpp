@@ -46,7 +46,7 @@ void writeLaunch(const LaunchRecord& launch, bool utf8, std::string& out) {
             existence(entry.exists) + ")",
         utf8);
   }
-  out += "  Command line (" + std::to_string(launch.commandLine.size()) + " of " +
+  out += "  Command line (" + std::to_string(launch.commandLineLength) + " of " +
          std::to_string(kMaxCommandLine) + " characters):\n";
   put(out, "    " + launch.commandLine, utf8);
 }

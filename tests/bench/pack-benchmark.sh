@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Times veltrane-pack on the sample app with a runtime folder of about 50 MB
 # (a 35 MB "modules" file of 20 MB random bytes and 15 MB of words, and 300
-# files of 50 KB of words): the app
-# folder and the zip separately, as veltrane-pack reports them, and the
-# whole command, over N runs (default 3). A benchmark: it prints figures and
+# files of 50 KB of words): the app folder, the zip and the MSI (wixl)
+# separately, as veltrane-pack reports them, and the whole command, over N
+# runs (default 3). A benchmark: it prints figures and
 # never fails on a time. Run by scripts/benchmark.sh; runs alone as well.
 #
 # Usage: tests/bench/pack-benchmark.sh [RUNS]
-# Needs build/windows/veltrane.exe and build/host/veltrane-check, and javac.
+# Needs build/windows/veltrane.exe and build/host/veltrane-check, javac and wixl.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 runs=${1:-3}
@@ -44,11 +44,13 @@ echo
 echo "== veltrane-pack: the sample app with a $(du -sm "$runtime" | cut -f1) MB runtime folder, $runs runs =="
 for ((run = 1; run <= runs; run++)); do
   started=$(date +%s%N)
-  node tools/bin/veltrane-pack.js "$work/sample/pack.json" --out "$work/dist" >"$work/summary"
+  node tools/bin/veltrane-pack.js "$work/sample/pack.json" --out "$work/dist" --msi >"$work/summary"
   ended=$(date +%s%N)
   folder=$(grep -o '^  Hello App/ .*made in [0-9.]* s' "$work/summary" | grep -o '[0-9.]* s$')
   zip=$(grep -o '^  HelloApp-.*\.zip .*made in [0-9.]* s' "$work/summary")
-  printf '  run %d: app folder %s, zip %s (%s), whole command %.2f s\n' "$run" "$folder" \
+  msi=$(grep -o '^  HelloApp-.*\.msi .*made in [0-9.]* s' "$work/summary")
+  printf '  run %d: app folder %s, zip %s (%s), MSI %s (%s), whole command %.2f s\n' "$run" "$folder" \
     "$(grep -o '[0-9.]* s$' <<<"$zip")" "$(grep -o '[0-9.]* MB' <<<"$zip")" \
+    "$(grep -o '[0-9.]* s$' <<<"$msi")" "$(grep -o '[0-9.]* MB' <<<"$msi")" \
     "$(awk -v ns=$((ended - started)) 'BEGIN {print ns / 1e9}')"
 done

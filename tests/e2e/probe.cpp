@@ -2,13 +2,13 @@
 // <own path without extension>.record, as four NUL-terminated texts: the
 // command line, the inherited PATH, the current directory (all three in the
 // ANSI code page) and the wide command line in UTF-8. Writes the bytes of
-// <stem>.out, if there is one, to its standard output. With a <stem>.wait
+// <stem>.out, if there is one, to its standard output, and with a
+// <stem>.echo file copies its standard input there too. With a <stem>.wait
 // file it then waits for Ctrl-C or Ctrl-Break, as a VM's shutdown hook
 // would: it writes the event's number to <stem>.event and, a second later,
-// exits with 130
-// (its sign that it is ready is <stem>.ready; after 20 s without an event it
-// exits with 122). Exits with the number in <stem>.status, or 0 when there
-// is none.
+// exits with 130 (its sign that it is ready is <stem>.ready; after 20 s
+// without an event it exits with 122). Exits with the number in
+// <stem>.status, or 0 when there is none.
 #include <windows.h>
 
 #include <cstdio>
@@ -50,7 +50,8 @@ static bool exists(const wchar_t* ending) {
   return GetFileAttributesW((stem + ending).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Copies <stem>.out to standard output, then waits for a console event when
+// Copies <stem>.out (and, when asked, standard input) to standard output,
+// then waits for a console event when
 // asked to.
 static void echoAndWait() {
   if (FILE* out = _wfopen((stem + L".out").c_str(), L"rb")) {
@@ -60,6 +61,14 @@ static void echoAndWait() {
       WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), buffer, static_cast<DWORD>(read), &written,
                 nullptr);
     std::fclose(out);
+  }
+  if (exists(L".echo")) {
+    char buffer[4096];
+    DWORD read = 0;
+    DWORD written = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &read, nullptr) &&
+           read > 0)
+      WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), buffer, read, &written, nullptr);
   }
   if (!exists(L".wait"))
     return;

@@ -847,14 +847,16 @@ def console_launcher_pipes_the_vms_output_and_passes_its_status_on(c):
     expect("(Windows CUI)" in headers, "the console subsystem")
     dlls = {line.split()[-1].lower() for line in headers.splitlines() if "DLL Name:" in line}
     expect(dlls and dlls <= SYSTEM_DLLS - {"user32.dll"}, "only system DLLs imported", sorted(dlls))
-    path = console_layout(c, status=42, output=b"version 1.2\r\nready\r\n")
+    path = console_layout(c, status=42, output=b"version 1.2\r\n")
+    c.write("bin/java.echo", b"")
+    stdin = c.write("in.txt", b"from standard input\r\n")
     exit_code, report = c.launch("tool --version", app="app/tool.exe", path=path,
                                  prepare=["stdout:" + c.win("out.txt"),
-                                          "stderr:" + c.win("err.txt")])
+                                          "stderr:" + c.win("err.txt"), "stdin:" + stdin])
     expect_equal((exit_code, report), (42, None), "exit code and report")
     with open(c.path("out.txt"), "rb") as out, open(c.path("err.txt"), "rb") as err:
-        expect_equal((out.read(), err.read()), (b"version 1.2\r\nready\r\n", b""),
-                     "standard output through the pipe, standard error")
+        expect_equal((out.read(), err.read()), (b"version 1.2\r\nfrom standard input\r\n", b""),
+                     "standard output through the pipe (with standard input), standard error")
     expect_equal(c.record("bin/java.exe")[0], '"java.exe"   com.acme.Cli --version',
                  "the VM's command line")
 

@@ -12,8 +12,8 @@
 //   "hold:FILE" keeps the file open for writing (others may only read it)
 //     while the program runs, as an editor would;
 //   "stdout:FILE" reads the program's standard output through a pipe into
-//     the file; "stderr:FILE" writes its standard error into the file (its
-//     input is then NUL);
+//     the file; "stderr:FILE" writes its standard error into the file;
+//     "stdin:FILE" reads its standard input from the file (else from NUL);
 //   "ctrl-c:FILE" and "ctrl-break:FILE" send that console event once the
 //     file exists (the VM's sign that it is ready): Ctrl-Break to the
 //     program's own process group, Ctrl-C to the whole console.
@@ -63,6 +63,7 @@ static DWORD WINAPI servePipe(void* argument) {
 struct Redirection {
   std::string outputFile;  // read through a pipe
   std::string errorFile;
+  std::string inputFile;
   std::string readyFile;  // when it appears, the event is sent
   DWORD event = CTRL_C_EVENT;
   bool sendsEvent = false;
@@ -92,11 +93,13 @@ static HANDLE inheritable(HANDLE handle) {
 // Sets the program's standard handles; returns the thread that reads its
 // output, or nullptr.
 static HANDLE redirect(STARTUPINFOA* startup) {
-  if (redirection.outputFile.empty() && redirection.errorFile.empty())
+  if (redirection.outputFile.empty() && redirection.errorFile.empty() &&
+      redirection.inputFile.empty())
     return nullptr;
   startup->dwFlags |= STARTF_USESTDHANDLES;
-  startup->hStdInput = inheritable(
-      CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  const std::string input = redirection.inputFile.empty() ? "NUL" : redirection.inputFile;
+  startup->hStdInput = inheritable(CreateFileA(input.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                               nullptr, OPEN_EXISTING, 0, nullptr));
   startup->hStdOutput = startup->hStdError = inheritable(GetStdHandle(STD_ERROR_HANDLE));
   if (!redirection.errorFile.empty())
     startup->hStdError =
@@ -129,8 +132,10 @@ static bool prepare(const std::string& change) {
   const size_t colon = change.find(':');
   const std::string kind = colon == std::string::npos ? "" : change.substr(0, colon);
   const std::string file = colon == std::string::npos ? "" : change.substr(colon + 1);
-  if (kind == "stdout" || kind == "stderr") {
-    (kind == "stdout" ? redirection.outputFile : redirection.errorFile) = file;
+  if (kind == "stdout" || kind == "stderr" || kind == "stdin") {
+    (kind == "stdout"   ? redirection.outputFile
+     : kind == "stderr" ? redirection.errorFile
+                        : redirection.inputFile) = file;
     return true;
   }
   if (kind == "ctrl-c" || kind == "ctrl-break") {
@@ -149,8 +154,9 @@ static bool prepare(const std::string& change) {
     if (pipe == INVALID_HANDLE_VALUE)
       return false;
     // The job and the thread live as long as this process.
-    HANDLE thread = CreateThread(
-        nullptr, 0, servePipe, new PipeJob{pipe, fileBytes(change.substr(equals + 1)), cut}, 0, nullptr);
+    HANDLE thread =
+        CreateThread(nullptr, 0, servePipe,
+                     new PipeJob{pipe, fileBytes(change.substr(equals + 1)), cut}, 0, nullptr);
     return thread != nullptr;
   }
   if (change.compare(0, 5, "hold:") == 0) {

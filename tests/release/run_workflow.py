@@ -1,14 +1,19 @@
 #!/usr/bin/python3
 """Runs the packaging workflow of docs/windows-package.yml as a runner would.
 
-A sample application (tool.config with relative paths, a probe as its VM, a
-jar, a brand file) is laid out in a scratch workspace. Every `run` step then
-runs with `bash -e -o pipefail`, with the workflow's and the step's env,
-the release zip as a file:// URL, throw-away signing secrets made with
-openssl, and an RFC 3161 time-stamp server of its own on the loopback
-address (openssl ts answers the queries). Left out: the `uses` steps
-(GitHub's own actions) and the step that installs Debian packages
-(scripts/install-deps.sh installs the same here, on the same Debian 12).
+A sample application (a jar with a Main-Class, a Windows runtime folder whose
+javaw.exe is the e2e probe, a pack file) is laid out in a scratch workspace.
+Every `run` step whose `if:` holds then runs with `bash -e -o pipefail`, with
+the workflow's, the job's and the step's env, RUNNER_TEMP and GITHUB_PATH as
+a runner sets them, and the release zip as a file:// URL. The workflow runs
+twice: without signing secrets (nothing signed), and with throw-away ones
+made with openssl and an RFC 3161 time-stamp server of its own on the
+loopback address (openssl ts answers the queries); the exe in the folder and
+in the zip and the MSI then pass osslsigncode verify. The second run's pack
+file names an absolute VM path instead of a runtime folder. Left out: the
+`uses` steps (GitHub's own actions) and the step that installs Debian
+packages (scripts/install-deps.sh installs the same here, on the same
+Debian 12).
 
 Usage: run_workflow.py RELEASE_ZIP PROBE_EXE
 """
@@ -16,6 +21,7 @@ Usage: run_workflow.py RELEASE_ZIP PROBE_EXE
 import base64
 import hashlib
 import http.server
+import json
 import os
 import re
 import shutil
@@ -33,19 +39,23 @@ SKIPPED = {"Install the packaging tools"}
 PASSWORD = "throw-away"
 
 
-def lay_out_app(workspace, probe):
-    app = os.path.join(workspace, "build", "windows-app")
-    for folder in ("jre/bin", "lib"):
-        os.makedirs(os.path.join(app, folder))
-    shutil.copyfile(probe, os.path.join(app, "jre", "bin", "javaw.exe"))
-    with zipfile.ZipFile(os.path.join(app, "lib", "tool.jar"), "w") as jar:
-        jar.writestr("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n")
-    with open(os.path.join(app, "tool.config"), "w", newline="\r\n") as config:
-        config.write("jvm jre\\bin\\javaw.exe\nvmparam -Xmx256m\naddjars lib\n"
-                     "mainclass com.example.tool.Main\n")
-    os.makedirs(os.path.join(workspace, "packaging"))
-    with open(os.path.join(workspace, "packaging", "brand.json"), "w") as brand:
-        brand.write('{"productName": "Tool", "companyName": "Example Ltd", "version": "2.1.0.7"}')
+def lay_out_app(workspace, probe, runtime):
+    """The jar, and a runtime folder or an absolute VM path, and the pack file."""
+    build = os.path.join(workspace, "build")
+    os.makedirs(os.path.join(build, "jre", "bin"), exist_ok=True)
+    shutil.copyfile(probe, os.path.join(build, "jre", "bin", "javaw.exe"))
+    with open(os.path.join(build, "jre", "release"), "w") as release:
+        release.write('JAVA_VERSION="21.0.2"\n')
+    with zipfile.ZipFile(os.path.join(build, "tool.jar"), "w") as jar:
+        jar.writestr("META-INF/MANIFEST.MF",
+                     "Manifest-Version: 1.0\r\nMain-Class: com.example.tool.Main\r\n\r\n")
+    os.makedirs(os.path.join(workspace, "packaging"), exist_ok=True)
+    pack = {"name": "Tool", "vendor": "Example Ltd", "version": "2.1.0",
+            "mainJar": "../build/tool.jar", "shortcuts": {"desktop": True},
+            "fileAssociations": [{"extension": "tdoc", "description": "Tool document"}]}
+    pack.update({"runtime": "../build/jre"} if runtime else {"jvm": "C:\\Java\\bin\\javaw.exe"})
+    with open(os.path.join(workspace, "packaging", "pack.json"), "w") as out:
+        json.dump(pack, out)
 
 
 def self_signed(folder, name, usage):
@@ -118,70 +128,115 @@ def start_time_stamp_server(folder):
 
 
 def expand(value, context):
-    """Replaces ${{ secrets.X }} and ${{ env.X }} the way the runner does."""
-    return re.sub(r"\$\{\{\s*(secrets|env)\.(\w+)\s*\}\}",
-                  lambda m: context[m.group(1)][m.group(2)], str(value))
+    """Replaces ${{ secrets.X }}, ${{ env.X }} and ${{ secrets.X != '' }} as the runner does."""
+    def value_of(match):
+        found = context[match.group(1)].get(match.group(2), "")
+        return ("true" if found != "" else "false") if match.group(3) else found
+    return re.sub(r"\$\{\{\s*(secrets|env)\.(\w+)\s*(!= '')?\s*\}\}", value_of, str(value))
+
+
+def condition_holds(condition, env):
+    """The `if:` forms the workflow uses: env.X == 'v' and env.X != 'v'."""
+    if condition is None:
+        return True
+    match = re.fullmatch(r"\s*env\.(\w+)\s*(==|!=)\s*'([^']*)'\s*", condition)
+    if not match:
+        raise SystemExit("FAIL run_workflow.py cannot evaluate if: %s" % condition)
+    equal = env.get(match.group(1), "") == match.group(3)
+    return equal if match.group(2) == "==" else not equal
+
+
+def run_steps(workflow, workspace, scratch, env, context):
+    """Runs the job's run steps; returns True when all pass."""
+    job = workflow["jobs"]["package"]
+    runner_temp = os.path.join(scratch, "runner-temp")
+    os.makedirs(runner_temp)
+    github_path = os.path.join(scratch, "github-path")
+    open(github_path, "w").close()
+    job_env = {k: expand(v, context) for k, v in job.get("env", {}).items()}
+    base = dict(os.environ, GITHUB_WORKSPACE=workspace, RUNNER_TEMP=runner_temp,
+                GITHUB_PATH=github_path, WINEPREFIX=os.path.join(scratch, "prefix"), **env,
+                **job_env)
+    for step in job["steps"]:
+        name = step.get("name", step.get("uses"))
+        if "run" not in step or name in SKIPPED or not condition_holds(step.get("if"), base):
+            print("skip %s" % name, flush=True)
+            continue
+        step_env = {k: expand(v, context) for k, v in step.get("env", {}).items()}
+        with open(github_path) as added:
+            path = ":".join(line.strip() for line in reversed(added.readlines()) if line.strip())
+        log = os.path.join(scratch, "step.log")
+        # Output to a file, and as the job's "shell: bash" runs it: bash -e -o pipefail.
+        with open(log, "w") as out:
+            status = subprocess.run(["bash", "-e", "-o", "pipefail", "-c", step["run"]],
+                                    cwd=workspace, env=dict(base, **step_env, PATH=(
+                                        path + ":" if path else "") + base["PATH"]),
+                                    stdin=subprocess.DEVNULL, stdout=out,
+                                    stderr=subprocess.STDOUT).returncode
+        print("%s %s" % ("ok  " if status == 0 else "FAIL", name), flush=True)
+        if status != 0:
+            with open(log, errors="replace") as out:
+                print(out.read())
+            return False
+    return True
+
+
+def signed(file, trusted):
+    return subprocess.run(["osslsigncode", "verify", "-CAfile", trusted, "-TSA-CAfile", trusted,
+                           "-in", file], capture_output=True).returncode == 0
+
+
+def check_outputs(workspace, trusted, signing):
+    """The zip and the MSI are there, signed or not as the secrets say."""
+    dist = os.path.join(workspace, "dist")
+    zip_file, msi = (os.path.join(dist, "Tool-2.1.0-win64." + kind) for kind in ("zip", "msi"))
+    if not (os.path.isfile(zip_file) and os.path.isfile(msi)):
+        print("FAIL the zip or the MSI is missing: %s" % sorted(os.listdir(dist)))
+        return False
+    unzipped = os.path.join(workspace, "unzipped")
+    with zipfile.ZipFile(zip_file) as app:
+        app.extractall(unzipped)
+    files = {"folder": os.path.join(dist, "Tool", "Tool.exe"),
+             "zip": os.path.join(unzipped, "Tool", "Tool.exe"), "MSI": msi}
+    results = {what: signed(file, trusted) for what, file in files.items()}
+    if set(results.values()) != {signing}:
+        print("FAIL signed (wanted %s): %s" % (signing, results))
+        return False
+    print("ok   the zip and the MSI, %s" % ("signed: the exe in the folder and in the zip, and "
+                                            "the MSI" if signing else "unsigned"))
+    return True
 
 
 def main():
     release_zip, probe = (os.path.abspath(a) for a in sys.argv[1:3])
     with open(WORKFLOW) as text:
         workflow = yaml.safe_load(text)
-    job = workflow["jobs"]["package"]
-    if job.get("defaults", {}).get("run", {}).get("shell") != "bash":
+    if workflow["jobs"]["package"].get("defaults", {}).get("run", {}).get("shell") != "bash":
         print("FAIL the job's run steps must use bash, as they are tested")
         return 1
-    steps = job["steps"]
     with open(release_zip, "rb") as data:
         digest = hashlib.sha256(data.read()).hexdigest()
-    with tempfile.TemporaryDirectory() as scratch:
-        workspace = os.path.join(scratch, "workspace")
-        os.makedirs(workspace)
-        lay_out_app(workspace, probe)
-        pfx, cert = signing_certificate(scratch)
-        server, url, tsa_cert = start_time_stamp_server(scratch)
-        trusted = os.path.join(scratch, "trusted.pem")
+    with tempfile.TemporaryDirectory() as keys:
+        pfx, cert = signing_certificate(keys)
+        server, url, tsa_cert = start_time_stamp_server(keys)
+        trusted = os.path.join(keys, "trusted.pem")
         with open(trusted, "w") as out, open(cert) as signing, open(tsa_cert) as tsa:
             out.write(signing.read() + tsa.read())
-        env = dict(workflow["env"], VELTRANE_ZIP_URL="file://" + release_zip,
-                   VELTRANE_ZIP_SHA256=digest, TIMESTAMP_URL=url, VERIFY_CA_FILE=trusted)
-        context = {"env": env, "secrets": {"SIGNING_CERT_PFX": pfx,
-                                           "SIGNING_CERT_PASSWORD": PASSWORD}}
-        # npm install -g goes to the scratch folder, as into the runner's throw-away container.
-        npm_global = os.path.join(scratch, "npm-global")
-        base = dict(os.environ, GITHUB_WORKSPACE=workspace,
-                    WINEPREFIX=os.path.join(scratch, "prefix"), npm_config_prefix=npm_global,
-                    PATH=os.path.join(npm_global, "bin") + ":" + os.environ["PATH"], **env)
         try:
-            for step in steps:
-                name = step.get("name", step.get("uses"))
-                if "run" not in step or name in SKIPPED:
-                    print("skip %s" % name, flush=True)
-                    continue
-                step_env = {k: expand(v, context) for k, v in step.get("env", {}).items()}
-                # Wine's services would hold a pipe open: the output goes to a file.
-                log = os.path.join(scratch, "step.log")
-                # As the job's "shell: bash" runs it: bash -e -o pipefail.
-                with open(log, "w") as out:
-                    status = subprocess.run(["bash", "-e", "-o", "pipefail", "-c", step["run"]],
-                                            cwd=workspace, env=dict(base, **step_env),
-                                            stdin=subprocess.DEVNULL, stdout=out,
-                                            stderr=subprocess.STDOUT).returncode
-                print("%s %s" % ("ok  " if status == 0 else "FAIL", name), flush=True)
-                if status != 0:
-                    with open(log, errors="replace") as out:
-                        print(out.read())
-                    return 1
+            for secrets in ({}, {"SIGNING_CERT_PFX": pfx, "SIGNING_CERT_PASSWORD": PASSWORD}):
+                print("== %s" % ("with signing secrets" if secrets else "without signing secrets"))
+                with tempfile.TemporaryDirectory() as scratch:
+                    workspace = os.path.join(scratch, "workspace")
+                    lay_out_app(workspace, probe, runtime=not secrets)
+                    env = dict(workflow["env"], VELTRANE_ZIP_URL="file://" + release_zip,
+                               VELTRANE_ZIP_SHA256=digest, TIMESTAMP_URL=url,
+                               VERIFY_CA_FILE=trusted)
+                    context = {"env": env, "secrets": secrets}
+                    if not (run_steps(workflow, workspace, scratch, env, context) and
+                            check_outputs(workspace, trusted, bool(secrets))):
+                        return 1
         finally:
             server.shutdown()
-            subprocess.run(["/usr/lib/wine/wineserver", "-k"], env=base, capture_output=True)
-        with zipfile.ZipFile(os.path.join(workspace, "tool-windows.zip")) as app:
-            names = set(app.namelist())
-        wanted = {"tool.exe", "tool.config", "SHA256SUMS", "jre/bin/javaw.exe", "lib/tool.jar"}
-        if not wanted <= names:
-            print("FAIL the app zip lacks %s" % sorted(wanted - names))
-            return 1
-        print("ok   the app zip holds %s" % ", ".join(sorted(names)))
     return 0
 
 

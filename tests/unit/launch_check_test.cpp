@@ -152,6 +152,10 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        {{"path-element-too-long", 2}, {"addsyspath-missing", 2}}},
       {kGood + "vmparam -D=" + std::string(32730, 'x') + "\n", {}, {"(32766 of 32766"}},
       {kGood + "vmparam -D=" + std::string(32731, 'x') + "\n", {{"command-line-too-long", 0}}},
+      // No more of a value is kept than can ever start; the rest is counted.
+      {kGood + "param " + std::string(40000, 'x') + "\n",
+       {{"command-line-too-long", 0}},
+       {"x...[7239 more characters]\n", "x...[7233 more characters]\n", "(40033 of 32766"}},
       {kGood + "param x\n",
        {{"config-unreadable", 2}},
        {"reading stopped after line 2: "},

@@ -11,12 +11,14 @@ import { pack } from "../lib/pack.js";
 import { PACK_KEYS, readPackFile, REQUIRED_KEYS } from "../lib/pack-file.js";
 import { summaryLines } from "../lib/pack-summary.js";
 
-const USAGE = "usage: veltrane-pack PACK.json [--out DIR]";
+const USAGE = "usage: veltrane-pack PACK.json [--out DIR] [--msi] [--sign SIGN.json]";
 
 function parseArguments(argv) {
-  const options = { packFile: null, outDir: null };
+  const options = { packFile: null, outDir: null, msi: false, sign: null };
   for (let i = 0; i < argv.length; i++) {
     if (argv[i] === "--out" && i + 1 < argv.length && options.outDir === null) options.outDir = argv[++i];
+    else if (argv[i] === "--msi") options.msi = true;
+    else if (argv[i] === "--sign" && i + 1 < argv.length && options.sign === null) options.sign = argv[++i];
     else if (!argv[i].startsWith("-") && options.packFile === null) options.packFile = argv[i];
     else return null;
   }
@@ -25,7 +27,9 @@ function parseArguments(argv) {
 
 async function main(argv) {
   if (argv.length === 1 && (argv[0] === "--help" || argv[0] === "-h")) {
-    console.log(`${USAGE}\n\nDIR defaults to dist/ beside PACK.json.\nRequired keys: ${REQUIRED_KEYS.join(", ")}.\n` +
+    console.log(`${USAGE}\n\nDIR defaults to dist/ beside PACK.json. --msi adds the MSI to the outputs; ` +
+      "--sign signs with the \"sign\" object in SIGN.json (for CI secrets).\n" +
+      `\nRequired keys: ${REQUIRED_KEYS.join(", ")}.\n` +
       `Optional keys: ${Object.keys(PACK_KEYS).filter((k) => !REQUIRED_KEYS.includes(k)).join(", ")}.`);
     return 0;
   }
@@ -34,7 +38,7 @@ async function main(argv) {
     console.error(USAGE);
     return 64;
   }
-  const settings = readPackFile(options.packFile);
+  const settings = readPackFile(options.packFile, options);
   const outDir = options.outDir || path.join(path.dirname(options.packFile), "dist");
   const result = await pack(settings, outDir);
   for (const line of summaryLines(result, outDir)) console.log(line);

@@ -6,6 +6,7 @@ import path from "node:path";
 
 import { iconFiles, parseVersion } from "./brand.js";
 import { ToolError } from "./errors.js";
+import { INSTALLER_KEYS, installerSettings } from "./pack-installer.js";
 
 export const REQUIRED_KEYS = ["name", "version", "mainJar"];
 
@@ -121,6 +122,7 @@ export const PACK_KEYS = {
   runtime: (context, key, value) => existing(context, key, value, "folder"),
   minJavaVersion: javaVersion,
   jvm: configText,
+  ...INSTALLER_KEYS,
 };
 
 function parse(file) {
@@ -138,8 +140,9 @@ function parse(file) {
   }
 }
 
-// The pack file's settings, checked, with the defaults filled in.
-export function readPackFile(file) {
+// The pack file's settings, checked, with the defaults filled in; options
+// are the command line's --msi and --sign (see pack-installer.js).
+export function readPackFile(file, options = {}) {
   const raw = parse(file);
   if (raw === null || typeof raw !== "object" || Array.isArray(raw)) {
     throw new ToolError(`${file} must hold one JSON object`);
@@ -161,5 +164,5 @@ export function readPackFile(file) {
   pack.jars ??= [];
   pack.vmOptions ??= [];
   pack.appArguments ??= [];
-  return pack;
+  return installerSettings(pack, options);
 }

@@ -41,7 +41,8 @@ export function summaryLines(result, outDir) {
       lines.push(`  ${output.name}/  ${files.length} files, ${formatSize(treeSize(target, files))}, ${made}`,
         ...folderLines(target));
     } else {
-      lines.push(`  ${output.name}  ${formatSize(fs.statSync(target).size)}, ${made}`);
+      lines.push(`  ${output.name}  ${formatSize(fs.statSync(target).size)}, ${made}`,
+        ...(output.lines || []).map((line) => `    ${line}`));
     }
   }
   if (plan.jvm.javaVersion) lines.push(`Runtime: Java ${plan.jvm.javaVersion}`);

@@ -11,6 +11,7 @@ import { assetPath } from "./assets.js";
 import { brandExecutable, loadResourceLibrary } from "./brand.js";
 import { checkApp, checkerForThisMachine } from "./checker.js";
 import { ToolError } from "./errors.js";
+import { signApp, writeAppMsi } from "./pack-installer.js";
 import { listFiles, writeZip } from "./zip.js";
 
 const TOOL_VERSION = JSON.parse(fs.readFileSync(new URL("../package.json", import.meta.url), "utf8")).version;
@@ -37,13 +38,16 @@ function writeAppFolder(plan, staging, outputs) {
   fs.mkdirSync(path.join(folder, "lib"), { recursive: true });
   const exe = path.join(folder, `${pack.exeName}.exe`);
   brandExecutable(brandOf(pack), plan.launcher, exe);
+  signApp(pack, exe);
   fs.writeFileSync(path.join(folder, `${pack.exeName}.config`), configText(plan, TOOL_VERSION));
   for (const jar of plan.classPath) fs.copyFileSync(jar.file, path.join(folder, "lib", jar.name));
   if (pack.runtime) copyTree(pack.runtime, path.join(folder, "runtime"));
-  outputs.push({ name: pack.name, kind: "folder", path: folder, exe });
+  // Made for the zip and the MSI even when it is not an output itself.
+  outputs.push({ name: pack.name, kind: "folder", path: folder, exe, kept: pack.outputs.includes("folder") });
 }
 
 function writeAppZip(plan, staging, outputs) {
+  if (!plan.pack.outputs.includes("zip")) return;
   const name = `${plan.pack.exeName}-${plan.pack.version.text}-win64.zip`;
   writeZip(path.join(staging, name), path.join(staging, plan.pack.name), plan.pack.name);
   outputs.push({ name, kind: "zip", path: path.join(staging, name) });
@@ -52,11 +56,12 @@ function writeAppZip(plan, staging, outputs) {
 // The outputs, in the order they are made: each step gets the plan, the
 // temporary folder and the outputs so far (name, kind, path there), and adds
 // its own; later ones may use earlier ones.
-export const OUTPUT_STEPS = [writeAppFolder, writeAppZip];
+export const OUTPUT_STEPS = [writeAppFolder, writeAppZip, writeAppMsi];
 
 // Replaces each output's final name by its new version, the old one last out.
 function moveIntoPlace(outputs, staging, outDir) {
   outputs.forEach((output, index) => {
+    if (output.kept === false) return;
     const target = path.join(outDir, output.name);
     if (fs.existsSync(target)) fs.renameSync(target, path.join(staging, `.old-${index}`));
     fs.renameSync(path.join(staging, output.name), target);
@@ -98,7 +103,7 @@ export async function pack(settings, outDir, log = console.log) {
       { skipped: "veltrane-check's Linux build runs on Linux x64 only: check skipped here; on Windows " +
         `run veltrane-check.exe ${plan.pack.exeName}.exe in the app folder` };
     moveIntoPlace(outputs, staging, outDir);
-    return { plan, outputs, check };
+    return { plan, outputs: outputs.filter((output) => output.kept !== false), check };
   } catch (error) {
     if (error instanceof ToolError || error.code === undefined) throw error;
     throw writeError(outDir, error);

@@ -1,0 +1,153 @@
+// The WiX 3 source of an app's installer, as wixl builds it. Everything in it
+// is derived from its inputs in a fixed order, so the same app gives the same
+// source: identifiers and component GUIDs come from the files' paths.
+import crypto from "node:crypto";
+
+import { nameUuid } from "./msi-settings.js";
+
+const ICON_ID = "AppIcon.exe";
+
+function xml(text) {
+  return String(text).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;")
+    .replace(/"/g, "&quot;");
+}
+
+// Windows Installer expands [NAME] in formatted values: brackets of our own are escaped.
+function formatted(text) {
+  return String(text).replace(/[[\]]/g, (bracket) => `[\\${bracket}]`);
+}
+
+function id(prefix, relative) {
+  return prefix + crypto.createHash("sha1").update(relative, "utf8").digest("hex").slice(0, 24);
+}
+
+function element(name, attributes, children) {
+  const text = Object.entries(attributes).filter(([, v]) => v !== undefined && v !== null)
+    .map(([k, v]) => ` ${k}="${xml(v)}"`).join("");
+  if (!children || children.length === 0) return [`<${name}${text} />`];
+  return [`<${name}${text}>`, ...children.flat(Infinity).map((line) => `  ${line}`), `</${name}>`];
+}
+
+// The folder tree of the files: {folders: Map(name -> tree), files: [file]}.
+function folderTree(files) {
+  const root = { relative: "", folders: new Map(), files: [] };
+  for (const file of files) {
+    const parts = file.relative.split("/");
+    let node = root;
+    for (const part of parts.slice(0, -1)) {
+      if (!node.folders.has(part)) {
+        const relative = node.relative ? `${node.relative}/${part}` : part;
+        node.folders.set(part, { relative, folders: new Map(), files: [] });
+      }
+      node = node.folders.get(part);
+    }
+    node.files.push({ ...file, name: parts[parts.length - 1] });
+  }
+  return root;
+}
+
+// One component per file, its key path; each sub-folder is removed with its first file's.
+function folderElements(app, node) {
+  const components = node.files.map((file, index) => element("Component", {
+    Id: id("c", file.relative), Guid: nameUuid(app.upgradeCode, `${app.scope}\n${file.relative}`),
+    Win64: "yes",
+  }, [element("File", { Id: id("f", file.relative), Name: file.name, Source: file.source,
+    KeyPath: "yes" }), index === 0 && node.relative ?
+    element("RemoveFolder", { Id: id("r", node.relative), On: "uninstall" }) : []]));
+  const folders = [...node.folders.values()].map((child) => element("Directory",
+    { Id: id("d", child.relative), Name: child.relative.split("/").pop() },
+    folderElements(app, child)));
+  return [...components, ...folders];
+}
+
+function registryValue(app, key, name, value, extra = {}) {
+  return element("RegistryValue", { Root: app.root, Key: key, Name: name, Type: extra.type ||
+    "string", Value: value, KeyPath: extra.keyPath ? "yes" : undefined });
+}
+
+// The per-extension keys under Software\Classes: the extension names the
+// ProgId, whose open command starts the app with the document.
+function associationValues(app) {
+  return app.associations.flatMap((association) => {
+    const progId = `${app.exeName.replace(/[^A-Za-z0-9]/g, "")}.${association.extension}`;
+    const classes = "Software\\Classes";
+    const icon = association.iconFile ? `[#${id("f", association.iconFile)}]` :
+      `[#${id("f", app.exeFile)}],0`;
+    return [
+      registryValue(app, `${classes}\\.${association.extension}`, undefined, progId),
+      registryValue(app, `${classes}\\${progId}`, undefined, formatted(association.description)),
+      registryValue(app, `${classes}\\${progId}\\DefaultIcon`, undefined, icon),
+      registryValue(app, `${classes}\\${progId}\\shell\\open\\command`, undefined,
+        `"[#${id("f", app.exeFile)}]" "%1"`),
+    ];
+  });
+}
+
+// The install folder's own component: its registry key path, the folder's
+// removal and the file associations.
+function registration(app) {
+  return element("Component", { Id: "Registration",
+    Guid: nameUuid(app.upgradeCode, `${app.scope}\nregistration`), Win64: "yes" }, [
+    registryValue(app, app.ownKey, "InstallFolder", "[INSTALLDIR]", { keyPath: true }),
+    element("RemoveFolder", { Id: "RemoveInstallFolder", On: "uninstall" }),
+    ...associationValues(app),
+  ]);
+}
+
+function shortcut(app, folder, name) {
+  return element("DirectoryRef", { Id: folder }, [element("Component", { Id: `${name}Shortcut`,
+    Guid: nameUuid(app.upgradeCode, `${app.scope}\n${name}`), Win64: "yes" }, [
+    element("Shortcut", { Id: `${name}Shortcut`, Name: app.name, Description: app.description,
+      Target: `[#${id("f", app.exeFile)}]`, WorkingDirectory: "INSTALLDIR", Icon: ICON_ID,
+      IconIndex: "0" }),
+    registryValue(app, app.ownKey, `${name}Shortcut`, "1", { type: "integer", keyPath: true }),
+  ])]);
+}
+
+function installFolder(app) {
+  const inner = element("Directory", { Id: "INSTALLDIR", Name: app.name },
+    [registration(app), folderElements(app, folderTree(app.files))]);
+  const base = app.scope === "machine" ?
+    element("Directory", { Id: "ProgramFiles64Folder" }, inner) :
+    element("Directory", { Id: "LocalAppDataFolder" },
+      element("Directory", { Id: "UserProgramsFolder", Name: "Programs" }, inner));
+  return element("Directory", { Id: "TARGETDIR", Name: "SourceDir" }, [base,
+    element("Directory", { Id: "ProgramMenuFolder" }),
+    app.desktop ? element("Directory", { Id: "DesktopFolder" }) : []]);
+}
+
+function componentRefs(app) {
+  const ids = ["Registration", ...app.files.map((file) => id("c", file.relative)),
+    "StartMenuShortcut", ...(app.desktop ? ["DesktopShortcut"] : [])];
+  return ids.map((component) => element("ComponentRef", { Id: component }));
+}
+
+// The source of app, as msi.js describes it: name, vendor, version,
+// description, exeName, exeFile, files [{relative, source}], scope, desktop,
+// associations [{extension, description, iconFile}], upgradeCode, productCode,
+// header (the lines of the comment that opens the source).
+export function wixSource(app) {
+  const full = { ...app, root: app.scope === "machine" ? "HKLM" : "HKCU",
+    ownKey: `Software\\${app.vendor ? `${app.vendor}\\` : ""}${app.name}` };
+  const manufacturer = app.vendor || app.name;
+  const product = element("Product", { Id: app.productCode, Name: app.name, Language: "1033",
+    Version: app.version, Manufacturer: manufacturer, UpgradeCode: app.upgradeCode }, [
+    element("Package", { InstallerVersion: "500", Compressed: "yes", InstallScope:
+      app.scope === "machine" ? "perMachine" : "perUser", Description: `${app.name} ${app.version}`,
+    Manufacturer: manufacturer }),
+    element("MajorUpgrade",
+      { DowngradeErrorMessage: "A newer version of [ProductName] is already installed." }),
+    element("Media", { Id: "1", Cabinet: "app.cab", EmbedCab: "yes" }),
+    element("Icon", { Id: ICON_ID, SourceFile: app.files.find((file) => file.relative === app.exeFile).source }),
+    element("Property", { Id: "ARPPRODUCTICON", Value: ICON_ID }),
+    element("Property", { Id: "ARPNOMODIFY", Value: "1" }),
+    installFolder(full),
+    shortcut(full, "ProgramMenuFolder", "StartMenu"),
+    full.desktop ? shortcut(full, "DesktopFolder", "Desktop") : [],
+    element("Feature", { Id: "App", Title: app.name, Level: "1" }, componentRefs(full)),
+  ]);
+  const header = app.header.map((line) => `  ${xml(line).replace(/--/g, "- -")}`);
+  return ['<?xml version="1.0" encoding="utf-8"?>', "<!--", ...header, "-->",
+    ...element("Wix", { xmlns: "http://schemas.microsoft.com/wix/2006/wi" }, product), ""]
+    .join("\n");
+}
