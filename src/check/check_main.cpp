@@ -25,6 +25,9 @@ constexpr const char* kHelp =
     "  --format text|json|gcc  how to write the report (default text)\n"
     "  --code-page utf-8|ansi  how the launcher reads the file (default: from the\n"
     "                          launcher's manifest, or ansi for a configuration file)\n"
+    "  --mode classic|app|console  how the launcher was made (default: read from the\n"
+    "                          launcher, or classic for a configuration file); it\n"
+    "                          overrides what a launcher says\n"
     "  --quiet, -q             text: the problems and the summary only\n"
     "  --run                   start the VM as the launcher would, in this console\n"
     "                          (Windows only), and show its exit status\n"
@@ -50,14 +53,17 @@ void writeNow(std::string_view text) {
 
 int check(const CheckOptions& options) {
   CheckReport report;
-  CheckRequest request{options.target, options.codePage};
-  request.codePage = chooseCodePage(*makeHostPlatform(CodePage::kAnsi), request, report);
+  CheckRequest request{options.target, options.codePage, options.mode};
+  const std::unique_ptr<Platform> ansi = makeHostPlatform(CodePage::kAnsi);
+  request.codePage = chooseCodePage(*ansi, request, report);
+  request.mode = chooseMode(*ansi, request);
   prepareConsole(*request.codePage);
   const std::unique_ptr<Platform> system = makeHostPlatform(*request.codePage);
   ReportWriter writer(options.format, options.quiet, write);
   // With --run, the VM's own messages come before a JSON report, never in it.
   const bool jsonAfterRun = options.run && options.format == Format::kJson;
-  checkTarget(*system, hostFacts(), request.target, *request.codePage, report,
+  const HostFacts host = hostFacts();
+  checkTarget(*system, host, request.target, *request.codePage, *request.mode, report,
               jsonAfterRun ? nullptr : &writer);
   if (!options.run) {
     writer.finish(report);
@@ -69,7 +75,7 @@ int check(const CheckOptions& options) {
     writer.finish(report);
     writeNow("");
   }
-  report.run = runTarget(*system, request);
+  report.run = runTarget(*system, host, request);
   writeNow(jsonAfterRun ? jsonReport(report) : textRun(*report.run, report.codePage == "utf-8"));
   return report.run->failureReport.empty() ? exitStatusOf(report) : 2;
 }

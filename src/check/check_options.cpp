@@ -28,6 +28,19 @@ bool setCodePage(const std::string& value, CheckOptions& options) {
   return true;
 }
 
+bool setMode(const std::string& value, CheckOptions& options) {
+  if (value == "classic") {
+    options.mode = LaunchMode::kClassic;
+  } else if (value == "app") {
+    options.mode = LaunchMode::kApp;
+  } else if (value == "console") {
+    options.mode = LaunchMode::kConsole;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // An option that takes a value, as "--name value" or "--name=value".
 bool takeValued(const std::vector<std::string>& arguments, size_t& i, CheckOptions& options) {
   const std::string& argument = arguments[i];
@@ -43,6 +56,9 @@ bool takeValued(const std::vector<std::string>& arguments, size_t& i, CheckOptio
   }
   if (name == "--format") {
     return setFormat(value, options);
+  }
+  if (name == "--mode") {
+    return setMode(value, options);
   }
   return name == "--code-page" && setCodePage(value, options);
 }

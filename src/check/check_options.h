@@ -8,16 +8,18 @@
 
 #include "check/byte_scan.h"
 #include "check/report_formats.h"
+#include "platform/platform.h"
 
 namespace veltrane::check {
 
 inline constexpr const char* kUsage =
-    "usage: veltrane-check [--format text|json|gcc] [--code-page utf-8|ansi] [--quiet] [--run] "
-    "TARGET";
+    "usage: veltrane-check [--format text|json|gcc] [--code-page utf-8|ansi] "
+    "[--mode classic|app|console] [--quiet] [--run] TARGET";
 
 struct CheckOptions {
   Format format = Format::kText;
   std::optional<CodePage> codePage;
+  std::optional<LaunchMode> mode;
   bool quiet = false;
   bool run = false;
   bool help = false;

@@ -28,10 +28,11 @@ struct Problem {
 struct LineRecord {
   size_t number = 0;
   std::string text;
-  std::string key;     // the key it matched, or empty
-  std::string value;   // the value the key took
-  std::string effect;  // empty when the line was ignored
-  std::string reason;  // why it was ignored
+  std::string key;            // the key it matched, or empty
+  std::string value;          // the value as written
+  std::string effect;         // empty when the line was ignored
+  std::string reason;         // why it was ignored
+  std::string expanded = {};  // the value the key took: in app mode, expanded
 };
 
 // One place the VM search looked, and what it found there.
@@ -67,10 +68,13 @@ struct RunRecord {
   bool javaInsteadOfJavaw = false;
   std::optional<int> exitStatus;  // empty when the VM could not be started
   std::string failureReport;      // empty when the launch succeeded
+  int launcherStatus = 0;         // what the launcher would exit with
 };
 
 struct CheckReport {
-  std::string codePage;  // "ansi" or "utf-8"
+  std::string codePage;          // "ansi" or "utf-8"
+  std::string mode = "classic";  // "classic", "app" or "console"
+  std::string exeDir;            // what %EXEDIR% stands for; empty in classic mode
   std::vector<LineRecord> lines;
   LaunchRecord launch;
   std::vector<Problem> problems;

@@ -27,6 +27,13 @@ bool isRelativePath(std::string_view path) {
   return path.empty() || !isSeparator(path[0]);
 }
 
+std::string fullPath(const HostFacts& host, std::string_view path) {
+  if (isDrivePath(path) || !isRelativePath(path) || host.currentDirectory.empty()) {
+    return std::string(path);
+  }
+  return host.currentDirectory + (host.windows ? "\\" : "/") + std::string(path);
+}
+
 bool canCheck(const HostFacts& host, std::string_view path) {
   return host.windows || !(isDrivePath(path) || isNetworkPath(path));
 }

@@ -22,6 +22,9 @@ bool isDrivePath(std::string_view path);
 // Resolved against the current directory at launch: neither "C:\..." nor a
 // path from a root ("\...", "/...", "\\server\...").
 bool isRelativePath(std::string_view path);
+// The path made full against the current directory, as the system gives a
+// running program's path; a full or drive-relative path stays as it is.
+std::string fullPath(const HostFacts& host, std::string_view path);
 // Whether this system can tell if the path exists.
 bool canCheck(const HostFacts& host, std::string_view path);
 

@@ -27,6 +27,8 @@ void jsonLine(JsonWriter& json, const LineRecord& line) {
   line.key.empty() ? json.null() : json.string(line.key);
   json.key("value");
   line.key.empty() ? json.null() : json.string(line.value);
+  json.key("expanded");
+  line.key.empty() ? json.null() : json.string(line.expanded);
   if (line.effect.empty()) {
     json.key("ignored");
     json.boolean(true);
@@ -118,6 +120,8 @@ void writeRun(JsonWriter& json, const RunRecord& run) {
   run.exitStatus ? json.number(*run.exitStatus) : json.null();
   json.key("failureReport");
   run.failureReport.empty() ? json.null() : json.string(run.failureReport);
+  json.key("launcherStatus");
+  json.number(run.launcherStatus);
   json.endObject();
 }
 
@@ -143,6 +147,10 @@ void jsonBegin(JsonWriter& json, const CheckReport& report) {
   json.string(report.launch.configFile);
   json.key("codePage");
   json.string(report.codePage);
+  json.key("mode");
+  json.string(report.mode);
+  json.key("exeDir");
+  report.exeDir.empty() ? json.null() : json.string(report.exeDir);
   json.key("lines");
   json.beginArray();
 }

@@ -7,6 +7,7 @@
 #include "check/launcher_manifest.h"
 #include "check/line_recorder.h"
 #include "check/recording_platform.h"
+#include "config/app_mode.h"
 #include "config/wrapper_configuration.h"
 #include "launcher/argument_tail.h"
 #include "launcher/error_numbers.h"
@@ -23,6 +24,17 @@ namespace {
 // started for a configuration file, that path as its quoted argument.
 std::string launcherCommandLine(const std::string& target) {
   return isLauncherPath(target) ? "\"" + target + "\"" : "veltrane.exe \"" + target + "\"";
+}
+
+// The launcher as the mode makes it. In app mode it is started bare, by its
+// full path: its argument tail would go to the application.
+RecordingPlatform::Launcher launcherOf(const HostFacts& host, const std::string& target,
+                                       LaunchMode mode) {
+  if (mode == LaunchMode::kClassic) {
+    return {mode, std::string(), launcherCommandLine(target), std::string()};
+  }
+  const std::string program = fullPath(host, target);
+  return {mode, program, "\"" + program + "\"", isLauncherPath(target) ? std::string() : target};
 }
 
 // Problems in line order; those of no line last.
@@ -54,6 +66,27 @@ CodePage chooseCodePage(Platform& system, const CheckRequest& request, CheckRepo
   return CodePage::kAnsi;
 }
 
+LaunchMode chooseMode(Platform& system, const CheckRequest& request) {
+  if (request.mode) {
+    return *request.mode;
+  }
+  if (!isLauncherPath(request.target)) {
+    return LaunchMode::kClassic;
+  }
+  return launcherMode(system, request.target).value_or(LaunchMode::kClassic);
+}
+
+const char* modeName(LaunchMode mode) {
+  switch (mode) {
+    case LaunchMode::kApp:
+      return "app";
+    case LaunchMode::kConsole:
+      return "console";
+    default:
+      return "classic";
+  }
+}
+
 bool isLauncherPath(const std::string& target) {
   if (target.size() < 4) {
     return false;
@@ -67,16 +100,18 @@ bool isLauncherPath(const std::string& target) {
 CheckReport checkTarget(Platform& system, const HostFacts& host, const CheckRequest& request) {
   CheckReport report;
   const CodePage codePage = chooseCodePage(system, request, report);
-  checkTarget(system, host, request.target, codePage, report);
+  checkTarget(system, host, request.target, codePage, chooseMode(system, request), report);
   return report;
 }
 
 void checkTarget(Platform& system, const HostFacts& host, const std::string& target,
-                 CodePage codePage, CheckReport& report, LineRecordSink* lines) {
+                 CodePage codePage, LaunchMode mode, CheckReport& report, LineRecordSink* lines) {
   report.codePage = codePage == CodePage::kUtf8 ? "utf-8" : "ansi";
-  RecordingPlatform recording(system, launcherCommandLine(target), false);
+  report.mode = modeName(mode);
+  RecordingPlatform recording(system, launcherOf(host, target, mode), false);
+  report.exeDir = programFolder(recording.programPath());
   ByteScan bytes(codePage);
-  LineRecorder recorder(host, [&](LineRecord&& line) {
+  LineRecorder recorder(host, mode, [&](LineRecord&& line) {
     report.launch.configFile = recording.readPath();
     if (lines != nullptr) {
       lines->line(report, line);
@@ -84,6 +119,7 @@ void checkTarget(Platform& system, const HostFacts& host, const std::string& tar
       report.lines.push_back(std::move(line));
     }
   });
+  recorder.takeUndefinedFrom([&recording] { return recording.takeUndefinedNames(); });
   recording.tapReads(&bytes);
   const WrapperConfiguration configuration(
       recording, argumentTail(recording.commandLine(), recording), &recorder);
@@ -106,18 +142,19 @@ void checkTarget(Platform& system, const HostFacts& host, const std::string& tar
     recorder.limit().report(report);
   }
   describeLaunch({target, host, system, configuration, recorder, recording, errorNumber}, report);
+  if (mode != LaunchMode::kClassic && !isLauncherPath(target)) {
+    report.launch.configFile = target;  // read in place of the one beside its launcher
+  }
   sortProblems(report.problems);
 }
 
-RunRecord runTarget(Platform& system, const CheckRequest& request) {
-  RecordingPlatform recording(system, launcherCommandLine(request.target), true);
-  const WrapperConfiguration configuration(recording,
-                                           argumentTail(recording.commandLine(), recording));
-  int errorNumber = startingErrorNumber(configuration);
+namespace {
+
+void startVm(RecordingPlatform& recording, const WrapperConfiguration& configuration,
+             int& errorNumber, RunRecord& run) {
   installPathAssignment(recording, configuration.pathAssignment());
   const int status = spawnAndWait(recording, configuration.jvmCommand(),
                                   childArguments(configuration), errorNumber);
-  RunRecord run;
   if (recording.start()) {
     run.vm = recording.start()->application;
     run.javaInsteadOfJavaw = recording.javaInsteadOfJavaw();
@@ -125,7 +162,30 @@ RunRecord runTarget(Platform& system, const CheckRequest& request) {
   if (status != -1 || recording.start()) {
     run.exitStatus = status;
   }
-  if (status != 0) {
+}
+
+}  // namespace
+
+RunRecord runTarget(Platform& system, const HostFacts& host, const CheckRequest& request) {
+  const LaunchMode mode = request.mode.value_or(LaunchMode::kClassic);
+  RecordingPlatform recording(system, launcherOf(host, request.target, mode), true);
+  const WrapperConfiguration configuration(recording,
+                                           argumentTail(recording.commandLine(), recording));
+  int errorNumber = startingErrorNumber(configuration);
+  RunRecord run;
+  bool failed = true;
+  if (mode == LaunchMode::kClassic) {
+    startVm(recording, configuration, errorNumber, run);
+    failed = run.exitStatus != 0;
+  } else if (errorNumber == kNoError) {
+    // In app mode an unreadable configuration starts no VM, and a VM that
+    // ran speaks for itself: its status is the launcher's.
+    startVm(recording, configuration, errorNumber, run);
+    failed = errorNumber != kNoError;
+    run.launcherStatus = failed ? 1 : run.exitStatus.value_or(0);
+  }
+  if (failed) {
+    run.launcherStatus = 1;
     run.failureReport = failureReport(recording.applicationName(), configuration,
                                       recording.commandLine(), errorText(errorNumber));
   }

@@ -20,6 +20,9 @@ struct CheckRequest {
   // The code page the launcher reads the file in; when not given, a
   // launcher's manifest tells, and a configuration file is read as ANSI.
   std::optional<CodePage> codePage;
+  // How the launcher was made: when not given, a launcher tells, and a
+  // configuration file is checked as a classic launcher reads it.
+  std::optional<LaunchMode> mode = std::nullopt;
 };
 
 // Receives each line's record as soon as it is complete, with the report's
@@ -40,17 +43,27 @@ bool isLauncherPath(const std::string& target);
 // read), else ANSI.
 CodePage chooseCodePage(Platform& system, const CheckRequest& request, CheckReport& report);
 
-// Checks the target with the code page chosen, adding to the report; the
-// lines go to the sink when there is one, else into the report.
-// Changes nothing: no environment change, no process start, no file written.
+// The launch mode: as requested, else read from a launcher (classic when it
+// cannot be read), else classic.
+LaunchMode chooseMode(Platform& system, const CheckRequest& request);
+
+const char* modeName(LaunchMode mode);
+
+// Checks the target with the code page and the mode chosen, adding to the
+// report; the lines go to the sink when there is one, else into the report.
+// In app mode a launcher's configuration is the one beside it, and a
+// configuration file is read as the one beside its launcher, whose folder is
+// the file's. Changes nothing: no environment change, no process start, no
+// file written.
 void checkTarget(Platform& system, const HostFacts& host, const std::string& target,
-                 CodePage codePage, CheckReport& report, LineRecordSink* lines = nullptr);
+                 CodePage codePage, LaunchMode mode, CheckReport& report,
+                 LineRecordSink* lines = nullptr);
 
 // Both of the above, with one platform.
 CheckReport checkTarget(Platform& system, const HostFacts& host, const CheckRequest& request);
 
 // Starts the VM exactly as the launcher would, in this console, and waits.
-RunRecord runTarget(Platform& system, const CheckRequest& request);
+RunRecord runTarget(Platform& system, const HostFacts& host, const CheckRequest& request);
 
 }  // namespace veltrane::check
 

@@ -59,6 +59,10 @@ void addProblem(CheckReport& report, Problem problem) {
 // "ACMEDRAW.EXE", it reads ".config" in the current directory.
 std::string unreadableHint(const LaunchContext& context) {
   const std::string& launcher = context.target;
+  if (context.configuration.mode() != LaunchMode::kClassic) {
+    return "the launcher reads the file beside it named like itself, with \".config\" in place "
+           "of its extension: put the configuration there";
+  }
   if (isLauncherPath(launcher) && launcher.rfind(".exe") == std::string::npos) {
     return "the launcher's name ends in " + quoted(launcher.substr(launcher.size() - 4)) +
            ", and the launcher looks for \".exe\" in lower case only, so it reads " +
@@ -70,6 +74,20 @@ std::string unreadableHint(const LaunchContext& context) {
          "like itself with \".config\" in place of \".exe\"";
 }
 
+std::string relativeHint(const WrapperConfiguration& configuration, std::string_view path) {
+  return configuration.mode() == LaunchMode::kClassic
+             ? "use a full path, or make sure the app is always started from that folder"
+             : "start it from the launcher's folder: " + quoted("%EXEDIR%\\" + std::string(path));
+}
+
+// Unread, a classic launcher runs on its defaults; one in app mode reports
+// and starts nothing.
+std::string unreadableConsequence(const LaunchContext& context) {
+  return context.configuration.mode() == LaunchMode::kClassic
+             ? "; the launcher would run on its defaults (javaw.exe, no class path, no main class)"
+             : "; the launcher would show its report and start no VM";
+}
+
 void describeConfigFile(const LaunchContext& context, CheckReport& report) {
   const SystemError error = context.configuration.configFileError();
   if (error == 0) {
@@ -79,9 +97,7 @@ void describeConfigFile(const LaunchContext& context, CheckReport& report) {
   addProblem(report,
              {"config-unreadable", Severity::kError, read, 0,
               (read == 0 ? "cannot read " + quoted(context.configuration.configFilePath()) + ": " +
-                               systemErrorText(error) +
-                               "; the launcher would run on its defaults (javaw.exe, no class "
-                               "path, no main class)"
+                               systemErrorText(error) + unreadableConsequence(context)
                          : "reading stopped after line " + std::to_string(read) + ": " +
                                systemErrorText(error)),
               unreadableHint(context)});
@@ -207,8 +223,7 @@ void describeVm(const LaunchContext& context, CheckReport& report) {
                             "directory (a shortcut's \"Start in\" folder), not the "
                             "launcher's folder; checked here against " +
                             quoted(context.host.currentDirectory),
-                        "use a full path, or make sure the app is always started from that "
-                        "folder"});
+                        relativeHint(context.configuration, jvm)});
   }
 }
 

@@ -9,6 +9,11 @@ namespace veltrane::check {
 namespace {
 
 constexpr std::uint32_t kManifestType = 24;
+constexpr std::uint32_t kStringType = 6;
+constexpr std::uint32_t kFirst = 0xFFFFFFFFU;  // any id: the first entry
+constexpr std::uint32_t kConsoleSubsystem = 3;
+// Branding writes the launch mode as string 2 of the language-neutral table.
+constexpr std::uint32_t kModeString = 2;
 constexpr std::uint32_t kSubdirectory = 0x80000000U;
 
 // Little-endian reads that yield 0 past the end, so a cut image cannot be
@@ -40,23 +45,34 @@ class Image {
     const std::uint32_t magic = read(bytes_, optional, 2);
     const size_t directories = optional + (magic == 0x20B ? size_t{112} : size_t{96});
     resources_ = offsetOf(read(bytes_, directories + size_t{16}, 4));
+    subsystem_ = read(bytes_, optional + 68, 2);
     return magic == 0x20B || magic == 0x10B;
   }
 
+  bool console() const { return subsystem_ == kConsoleSubsystem; }
+
   // The manifest text, or empty when there is none.
-  std::string manifest() const {
-    if (resources_ == 0) {
-      return std::string();
+  std::string manifest() const { return std::string(resource(kManifestType, 1, kFirst)); }
+
+  // A string of the language-neutral string table, empty when there is none.
+  // A table holds 16 strings, each a length and that many UTF-16 units; the
+  // ASCII texts the launcher compares are kept, anything else reads as "?".
+  std::string neutralString(std::uint32_t id) const {
+    const std::string_view table = resource(kStringType, id / 16 + 1, 0);
+    size_t at = 0;
+    for (std::uint32_t index = 0; index < id % 16 && at + 2 <= table.size(); ++index) {
+      at += 2 + size_t{2} * read(table, at, 2);
     }
-    const size_t type = entry(resources_, kManifestType);
-    const size_t name = type == 0 ? 0 : entry(type, 1);
-    const size_t language = name == 0 ? 0 : entry(name, 0);
-    if (language == 0 || language >= bytes_.size()) {
-      return std::string();
+    const size_t length = at + 2 <= table.size() ? read(table, at, 2) : 0;
+    if (at + 2 + length * 2 > table.size()) {
+      return std::string();  // a damaged table: no text rather than a wrong one
     }
-    const size_t data = offsetOf(read(bytes_, language, 4));
-    const size_t size = read(bytes_, language + 4, 4);
-    return data == 0 ? std::string() : std::string(bytes_.substr(data, size));
+    std::string text;
+    for (size_t i = 0; i < length; ++i) {
+      const std::uint32_t unit = read(table, at + 2 + i * 2, 2);
+      text += unit < 0x80 ? static_cast<char>(unit) : '?';
+    }
+    return text;
   }
 
  private:
@@ -74,13 +90,27 @@ class Image {
     return 0;
   }
 
+  // The data of a resource, empty when there is none.
+  std::string_view resource(std::uint32_t type, std::uint32_t id, std::uint32_t language) const {
+    const size_t types = resources_;
+    const size_t names = types == 0 ? 0 : entry(types, type);
+    const size_t languages = names == 0 ? 0 : entry(names, id);
+    const size_t leaf = languages == 0 ? 0 : entry(languages, language);
+    if (leaf == 0 || leaf >= bytes_.size()) {
+      return std::string_view();
+    }
+    const size_t data = offsetOf(read(bytes_, leaf, 4));
+    const size_t size = read(bytes_, leaf + 4, 4);
+    return data == 0 || data >= bytes_.size() ? std::string_view() : bytes_.substr(data, size);
+  }
+
   // In the resource directory at the offset, the entry with the id (or the
-  // first entry, for id 0): the offset of what it points to, 0 for none.
+  // first entry, for kFirst): the offset of what it points to, 0 for none.
   size_t entry(size_t directory, std::uint32_t id) const {
     const size_t count = read(bytes_, directory + 12, 2) + read(bytes_, directory + 14, 2);
     for (size_t i = 0; i < count && directory + 16 + i * 8 < bytes_.size(); ++i) {
       const size_t at = directory + 16 + i * 8;
-      if (id == 0 || read(bytes_, at, 4) == id) {
+      if (id == kFirst || read(bytes_, at, 4) == id) {
         const std::uint32_t target = read(bytes_, at + 4, 4);
         return resources_ + (target & ~kSubdirectory);
       }
@@ -92,6 +122,7 @@ class Image {
   size_t sections_ = 0;
   size_t sectionTable_ = 0;
   size_t resources_ = 0;
+  std::uint32_t subsystem_ = 0;
 };
 
 class Collector final : public ByteSink {  // NOLINT(cppcoreguidelines-virtual-class-destructor)
@@ -104,6 +135,18 @@ class Collector final : public ByteSink {  // NOLINT(cppcoreguidelines-virtual-c
 };
 
 }  // namespace
+
+std::optional<LaunchMode> modeOf(std::string_view image) {
+  Image parsed(image);
+  if (!parsed.open()) {
+    return std::nullopt;
+  }
+  if (parsed.console()) {
+    return LaunchMode::kConsole;  // the console launcher is always in app mode
+  }
+  // Anything but "app" is classic, as the launcher reads it.
+  return parsed.neutralString(kModeString) == "app" ? LaunchMode::kApp : LaunchMode::kClassic;
+}
 
 std::optional<std::string> manifestOf(std::string_view image) {
   Image parsed(image);
@@ -130,13 +173,27 @@ CodePage codePageOfManifest(std::string_view manifest) {
   return value == "UTF-8" ? CodePage::kUtf8 : CodePage::kAnsi;
 }
 
-std::optional<CodePage> launcherCodePage(Platform& system, const std::string& path) {
+namespace {
+
+std::optional<std::string> imageOf(Platform& system, const std::string& path) {
   Collector image;
   SystemError error = 0;
   if (!system.readFile(path, image, &error) || error != 0) {
     return std::nullopt;
   }
-  const std::optional<std::string> manifest = manifestOf(image.bytes());
+  return image.bytes();
+}
+
+}  // namespace
+
+std::optional<LaunchMode> launcherMode(Platform& system, const std::string& path) {
+  const std::optional<std::string> image = imageOf(system, path);
+  return image ? modeOf(*image) : std::nullopt;
+}
+
+std::optional<CodePage> launcherCodePage(Platform& system, const std::string& path) {
+  const std::optional<std::string> image = imageOf(system, path);
+  const std::optional<std::string> manifest = image ? manifestOf(*image) : std::nullopt;
   if (!manifest) {
     return std::nullopt;
   }

@@ -115,6 +115,21 @@ bool startsTheAppOtherwise(std::string_view vmOptions) {
   return false;
 }
 
+size_t argumentCount(std::string_view value) {
+  size_t count = 0;
+  bool inQuotes = false;
+  bool inArgument = false;
+  for (const char c : value) {
+    const bool blank = (c == ' ' || c == '\t') && !inQuotes;
+    if (!blank && !inArgument) {
+      ++count;
+    }
+    inArgument = !blank;
+    inQuotes = c == '"' ? !inQuotes : inQuotes;
+  }
+  return count;
+}
+
 void LineRecorder::lineRead(std::string_view text) {
   emitCurrent();
   current_ = LineRecord();
@@ -138,6 +153,9 @@ void LineRecorder::emitCurrent() {
     const JarFolder& folder = jarFolders_.back();
     current_.effect =
         "addjars: " + std::to_string(folder.jars) + (folder.jars == 1 ? " jar" : " jars");
+    if (current_.expanded != current_.value) {
+      current_.effect += " in " + current_.expanded;  // the folder as expanded
+    }
     if (folder.folders > 0) {
       current_.effect +=
           ", " + std::to_string(folder.folders) + " folder(s) named like jars passed over";
@@ -149,6 +167,10 @@ void LineRecorder::emitCurrent() {
 
 void LineRecorder::lineApplied(std::string_view line, std::string_view key,
                                std::string_view value) {
+  // Every line's value is expanded, an ignored one's too; only a key's
+  // value can matter.
+  std::vector<std::string> undefined =
+      undefinedNames_ ? undefinedNames_() : std::vector<std::string>();
   if (current_.number == 0) {
     return;
   }
@@ -164,7 +186,8 @@ void LineRecorder::lineApplied(std::string_view line, std::string_view key,
   }
   record.reason.clear();
   record.key = key;
-  record.value = kept(value);
+  record.value = kept(WrapperConfiguration::lineValue(line));
+  record.expanded = kept(value);
   if (appends(key)) {
     record.effect = std::string(key) + " += " + record.value;
   } else {
@@ -173,6 +196,7 @@ void LineRecorder::lineApplied(std::string_view line, std::string_view key,
   checkSeparator(record.number, line, key);
   checkComment(record);
   checkRelative(record.number, key, value);
+  checkExpansion(record, undefined);
   if (key == "addpath") {
     addPathPieceLines_.insert(addPathPieceLines_.end(), splitList(value).size(), record.number);
   } else if (key == "addsyspath") {
@@ -230,6 +254,31 @@ void LineRecorder::checkSeparator(size_t number, std::string_view line, std::str
   }
 }
 
+void LineRecorder::checkExpansion(const LineRecord& record, std::vector<std::string>& undefined) {
+  std::sort(undefined.begin(), undefined.end());
+  undefined.erase(std::unique(undefined.begin(), undefined.end()), undefined.end());
+  for (const std::string& name : undefined) {
+    if (name.find_first_of(" \t") != std::string::npos) {
+      continue;  // a lone "%" in the text ("100% of %X%"), no variable
+    }
+    const std::string written = "%" + name + "%";
+    add({"undefined-variable", Severity::kWarning, record.number, record.text.find(written) + 1,
+         quoted(written) + " is not defined in the checker's environment" +
+             (host_.windows ? "" : " (this system's, not the one the app runs on)"),
+         "it stays as written at launch where it is not defined: define it, or write its value"});
+  }
+  const size_t written = argumentCount(record.value);
+  const size_t expanded = argumentCount(record.expanded);
+  if ((record.key == "vmparam" || record.key == "param") && expanded > written) {
+    add({"blank-in-argument", Severity::kWarning, record.number, 1,
+         "expanded, the value " + quoted(record.expanded) +
+             " holds a blank outside double quotes: the VM gets " + std::to_string(expanded) +
+             " arguments where " + std::to_string(written) + (written == 1 ? " was" : " were") +
+             " written",
+         R"(quote it, e.g. "-Dapp.home=%EXEDIR%")"});
+  }
+}
+
 void LineRecorder::checkComment(const LineRecord& record) {
   if (hashColumn_ <= 1 || afterBlank_) {
     return;
@@ -252,7 +301,10 @@ void LineRecorder::checkRelative(size_t number, std::string_view key, std::strin
                "directory (a shortcut's \"Start in\" folder), not the launcher's "
                "folder; checked here against " +
                quoted(host_.currentDirectory),
-           "use a full path, or make sure the app is always started from that folder"});
+           mode_ == LaunchMode::kClassic
+               ? "use a full path, or make sure the app is always started from that folder"
+               : "start it from the launcher's folder: " +
+                     quoted("%EXEDIR%\\" + std::string(piece))});
       return;
     }
   }

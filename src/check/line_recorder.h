@@ -14,6 +14,7 @@
 #include "check/check_report.h"
 #include "check/host_facts.h"
 #include "config/configuration_observer.h"
+#include "platform/platform.h"
 
 namespace veltrane::check {
 
@@ -34,7 +35,13 @@ class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
   // one is read, or at the end); only what later checks need is kept, so a
   // file of any number of lines is recorded in bounded memory.
   using Emitter = std::function<void(LineRecord&&)>;
-  LineRecorder(const HostFacts& host, Emitter emit) : host_(host), emit_(std::move(emit)) {}
+  LineRecorder(const HostFacts& host, LaunchMode mode, Emitter emit)
+      : host_(host), mode_(mode), emit_(std::move(emit)) {}
+
+  // Where the names of the variables that were looked up and not defined
+  // since the last line come from.
+  using UndefinedNames = std::function<std::vector<std::string>()>;
+  void takeUndefinedFrom(UndefinedNames source) { undefinedNames_ = std::move(source); }
 
   void lineRead(std::string_view text) override;
   void lineApplied(std::string_view line, std::string_view key, std::string_view value) override;
@@ -65,10 +72,13 @@ class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
   void checkSeparator(size_t number, std::string_view line, std::string_view key);
   void checkComment(const LineRecord& record);
   void checkRelative(size_t number, std::string_view key, std::string_view value);
+  void checkExpansion(const LineRecord& record, std::vector<std::string>& undefined);
   std::string replacing(size_t number, std::string_view key, std::string_view value);
 
   const HostFacts& host_;
+  LaunchMode mode_;
   Emitter emit_;
+  UndefinedNames undefinedNames_;
   LineRecord current_;
   // The current line's first "#": its column (0 for none), whether a blank
   // stands before it, and the comment as a message quotes it.
@@ -90,6 +100,9 @@ class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
 
 // The ";"-separated pieces of a list, empty ones included.
 std::vector<std::string_view> splitList(std::string_view list);
+// How many arguments the VM makes of a value: it splits at blanks outside
+// double quotes.
+size_t argumentCount(std::string_view value);
 // Whether VM options name the app's jar or module ("-jar", "-m", "--module"):
 // the VM then takes everything after it as the app's arguments.
 bool startsTheAppOtherwise(std::string_view vmOptions);

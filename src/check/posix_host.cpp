@@ -86,11 +86,7 @@ class PosixPlatform : public Platform {
   char* commandLine() override { return commandLine_; }
   bool isLeadByte(unsigned char /*byte*/) override { return false; }
   bool ansiCodePageIsUtf8() override { return false; }
-  // The environment of the machine the app will run on is unknown here.
-  bool getEnvironmentVariable(const std::string& /*name*/, std::string* value) override {
-    value->clear();
-    return false;
-  }
+  bool getEnvironmentVariable(const std::string& name, std::string* value) override;
   bool setEnvironmentVariable(const std::string& /*name*/, const std::string& /*value*/) override {
     return false;
   }
@@ -108,6 +104,27 @@ class PosixPlatform : public Platform {
  private:
   char commandLine_[1] = {'\0'};
 };
+
+// The PATH of the machine the app will run on is unknown here; the other
+// variables an app-mode value names are this process's, names compared
+// ignoring case as Windows does.
+bool PosixPlatform::getEnvironmentVariable(const std::string& name, std::string* value) {
+  value->clear();
+  if (name.size() == 4 && sameLetter(name[0], 'p') && sameLetter(name[1], 'a') &&
+      sameLetter(name[2], 't') && sameLetter(name[3], 'h')) {
+    return false;
+  }
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view variable(*entry);
+    const size_t equals = variable.find('=');
+    if (equals == name.size() &&
+        std::equal(name.begin(), name.end(), variable.begin(), sameLetter)) {
+      *value = variable.substr(equals + 1);
+      return true;
+    }
+  }
+  return false;
+}
 
 bool PosixPlatform::findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) {
   if (!canCheck(HostFacts{"", false}, pattern)) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "config/app_mode.h"
+
 namespace veltrane::check {
 
 namespace {
@@ -30,18 +32,22 @@ class TeeSink final : public ByteSink {  // NOLINT(cppcoreguidelines-virtual-cla
 
 }  // namespace
 
-RecordingPlatform::RecordingPlatform(Platform& system, const std::string& commandLine, bool run)
-    : system_(system), commandLine_(commandLine.begin(), commandLine.end()), run_(run) {
+RecordingPlatform::RecordingPlatform(Platform& system, const Launcher& launcher, bool run)
+    : system_(system),
+      mode_(launcher.mode),
+      programPath_(launcher.programPath),
+      configuration_(launcher.configuration),
+      commandLine_(launcher.commandLine.begin(), launcher.commandLine.end()),
+      run_(run) {
   commandLine_.push_back('\0');
 }
 
-// A configuration is checked as a classic launcher reads it.
 LaunchMode RecordingPlatform::launchMode() {
-  return LaunchMode::kClassic;
+  return mode_;
 }
 
 std::string RecordingPlatform::programPath() {
-  return std::string();
+  return programPath_;
 }
 
 char* RecordingPlatform::commandLine() {
@@ -62,7 +68,11 @@ bool RecordingPlatform::getEnvironmentVariable(const std::string& name, std::str
     *value = *installedPath_;
     return true;
   }
-  return system_.getEnvironmentVariable(name, value);
+  if (system_.getEnvironmentVariable(name, value)) {
+    return true;
+  }
+  undefinedNames_.push_back(name);
+  return false;
 }
 
 bool RecordingPlatform::setEnvironmentVariable(const std::string& name, const std::string& value) {
@@ -84,12 +94,13 @@ FileAttributes RecordingPlatform::fileAttributes(const std::string& path) {
 }
 
 bool RecordingPlatform::readFile(const std::string& path, ByteSink& sink, SystemError* error) {
-  readPath_ = path;
+  const bool substituted = !configuration_.empty() && path == configPathOfProgram(programPath_);
+  readPath_ = substituted ? configuration_ : path;
   if (tap_ == nullptr) {
-    return system_.readFile(path, sink, error);
+    return system_.readFile(readPath_, sink, error);
   }
   TeeSink tee(sink, *tap_);
-  return system_.readFile(path, tee, error);
+  return system_.readFile(readPath_, tee, error);
 }
 
 ProcessOutcome RecordingPlatform::runProcess(const std::string& application,

@@ -24,8 +24,18 @@ class RecordingPlatform : public Platform {
     std::string commandLine;
   };
 
-  // The launcher is taken to be started with this command line.
-  RecordingPlatform(Platform& system, const std::string& commandLine, bool run);
+  // How the launcher is taken to be made and started: its mode, the path
+  // of its file (app mode), and its command line.
+  struct Launcher {
+    LaunchMode mode = LaunchMode::kClassic;
+    std::string programPath;
+    std::string commandLine;
+    // In app mode, the file read in place of the configuration beside the
+    // program: a configuration checked under any name. Empty for none.
+    std::string configuration;
+  };
+
+  RecordingPlatform(Platform& system, const Launcher& launcher, bool run);
 
   // Every byte of the files read is also handed to this sink.
   void tapReads(ByteSink* tap) { tap_ = tap; }
@@ -42,6 +52,8 @@ class RecordingPlatform : public Platform {
   const std::optional<Start>& start() const { return start_; }
   // In run mode: a console java.exe stood beside the javaw.exe and ran instead.
   bool javaInsteadOfJavaw() const { return javaInsteadOfJavaw_; }
+  // The variables looked up and not defined since the last call.
+  std::vector<std::string> takeUndefinedNames() { return std::move(undefinedNames_); }
 
   LaunchMode launchMode() override;
   std::string programPath() override;
@@ -63,6 +75,9 @@ class RecordingPlatform : public Platform {
   std::string consoleVm(const std::string& application);
 
   Platform& system_;
+  LaunchMode mode_;
+  std::string programPath_;
+  std::string configuration_;
   std::vector<char> commandLine_;
   bool run_;
   ByteSink* tap_ = nullptr;
@@ -71,6 +86,7 @@ class RecordingPlatform : public Platform {
   std::optional<std::string> installedPath_;
   std::optional<Start> start_;
   bool javaInsteadOfJavaw_ = false;
+  std::vector<std::string> undefinedNames_;
 };
 
 }  // namespace veltrane::check

@@ -97,6 +97,14 @@ std::string textHeader(const CheckReport& report, bool quiet) {
       "Configuration file: " + report.launch.configFile + " (read as " +
           (report.codePage == "utf-8" ? "UTF-8" : "ANSI") + ")",
       report.codePage == "utf-8");
+  if (report.mode != "classic") {
+    // The file and %EXEDIR% follow from where the launcher is, not from
+    // how it is started.
+    put(out,
+        "Mode: " + report.mode + " (%EXEDIR% is " + report.exeDir +
+            "; values are expanded; the launcher's arguments go to the application)",
+        report.codePage == "utf-8");
+  }
   return out + "\nLines\n";
 }
 
@@ -147,7 +155,7 @@ std::string textRun(const RunRecord& run, bool utf8) {
   out += run.exitStatus ? "  VM exit status: " + std::to_string(*run.exitStatus) + "\n"
                         : std::string("  the VM could not be started\n");
   if (run.failureReport.empty()) {
-    return out + "  The launcher would exit with 0.\n";
+    return out + "  The launcher would exit with " + std::to_string(run.launcherStatus) + ".\n";
   }
   out += "  The launcher would show this report and exit with 1:\n\n";
   // The report's own lines stay lines; nothing else in it may break one.

@@ -973,6 +973,32 @@ def checker_command_line_is_what_the_vm_receives(c):
 
 
 @case
+def checker_reads_app_mode_from_the_launcher_and_expands_values(c):
+    vm = app_layout(c, extra="param %ACME_UNDEFINED%\r\n")
+    home = c.win(APP_FOLDER)
+    c.launch('"%s"' % c.win(APP_FOLDER + "/tool.exe"), app=APP_FOLDER + "/tool.exe",
+             cwd="elsewhere", caption="Error starting Acme Draw")
+    code, output, _ = check(c, "--format", "json", c.win(APP_FOLDER + "/tool.exe"), cwd="elsewhere")
+    report = json.loads(output)
+    expect_equal((report["mode"], report["exeDir"], report["configFile"]),
+                 ("app", home, c.win(APP_FOLDER + "/tool.config")),
+                 "mode, %EXEDIR% and configuration file read from the branded launcher")
+    expect_equal((report["lines"][0]["value"], report["lines"][0]["expanded"]),
+                 ("%EXEDIR%\\runtime\\bin\\javaw.exe", home + "\\runtime\\bin\\javaw.exe"),
+                 "the jvm value as written and as expanded")
+    expect_equal(report["launch"]["commandLine"], c.record(vm)[0], "the checker's command line")
+    # "param --data=%EXEDIR%\\data" in a folder with blanks: the app gets two arguments.
+    expect_equal((code, [(p["code"], p["line"]) for p in report["problems"]]),
+                 (1, [("blank-in-argument", 7), ("undefined-variable", 8)]),
+                 "exit status and problems")
+    c.copy(c.run.console_launcher(), "cli/tool.exe")
+    c.write("cli/tool.config", "mainclass a.Main\r\n")
+    report = json.loads(check(c, "--format", "json", c.win("cli/tool.exe"))[1])
+    expect_equal((report["mode"], report["launch"]["commandLine"][:10]), ("console", '"java.exe"'),
+                 "the console launcher: its mode and its VM")
+
+
+@case
 def checker_run_starts_console_java_and_prints_its_status(c):
     vm = c.probe("java/bin/javaw.exe", status=3)
     c.probe("java/bin/java.exe", status=3)
@@ -1036,6 +1062,25 @@ def checker_exit_status_tells_clean_warnings_errors_and_usage(c):
     expect_equal((code, output), (64, ""), "exit status and output on a usage error")
     expect(errors.startswith("usage: veltrane-check ") and errors.count("\n") == 1,
            "one line of usage", errors)
+
+
+@case
+def checker_quiet_report_escapes_controls_and_explains_a_capital_exe(c):
+    vm = c.probe("vm/javaw.exe")
+    config = c.write("app.cfg", "# app\njvm %s\nmainclass Main\nparam \x1b]0;t\x07\x1b[2J\n"
+                     "Param x\n" % vm)
+    code, output, _ = check(c, "--quiet", config)
+    expect_equal((code, output.startswith("Problems\n"), "\x1b" in output or "\x07" in output),
+                 (1, True, False), "exit status, problems first, no raw control character")
+    expect("0 errors, 1 warning\n" in output and "# app" not in output, "summary only", output)
+    code, output, _ = check(c, config)
+    expect("param \\x1b]0;t\\x07\\x1b[2J\n" in output and "# app" not in output,
+           "the echo shows the escaped line and leaves the comment out", output)
+    # Named in capitals, a launcher reads ".config" in the current directory.
+    c.copy(c.run.launcher, "apps/ACMEDRAW.EXE")
+    code, output, _ = check(c, "--code-page", "ansi", c.win("apps/ACMEDRAW.EXE"), cwd="apps")
+    expect(code == 2 and "[config-unreadable]" in output and "rename it" in output,
+           "config-unreadable says why and what to do", output)
 
 
 # --- The run -----------------------------------------------------------------

@@ -324,11 +324,12 @@ bool holdsControls(std::string_view text, bool utf8) {
 
 // The checker over the same machine and file, in either code page: its JSON
 // is valid UTF-8, and its text and gcc reports show no control character but
-// their own line feeds.
-void checkChecker(OraclePlatform platform, const std::string& configFile, bool utf8) {
+// their own line feeds. In app mode its values are expanded too.
+void checkChecker(OraclePlatform platform, const std::string& configFile, bool utf8, bool app) {
   const check::CheckReport report = check::checkTarget(
       platform, check::HostFacts{"C:\\work", true},
-      check::CheckRequest{configFile, utf8 ? check::CodePage::kUtf8 : check::CodePage::kAnsi});
+      check::CheckRequest{configFile, utf8 ? check::CodePage::kUtf8 : check::CodePage::kAnsi,
+                          app ? LaunchMode::kApp : LaunchMode::kClassic});
   require(isStrictUtf8(check::jsonReport(report)), "the checker's JSON is valid UTF-8");
   require(!holdsControls(check::textReport(report), utf8) &&
               !holdsControls(check::gccReport(report), utf8),
@@ -380,6 +381,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if (!platform.messages.empty()) {
     checkReport(configuration, platform, originalCommandLine);
   }
-  checkChecker(twin, configuration.configFilePath(), (input.seed & 1) != 0);
+  checkChecker(twin, configuration.configFilePath(), (input.seed & 1) != 0, (input.seed & 2) != 0);
   return 0;
 }

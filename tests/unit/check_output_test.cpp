@@ -2,6 +2,7 @@
 
 #include "check/check_options.h"
 #include "check/json_writer.h"
+#include "check/launcher_manifest.h"
 #include "check/report_formats.h"
 
 namespace veltrane::check {
@@ -19,6 +20,7 @@ TEST(ParseOptions, AcceptsTheDocumentedFormsAndRefusesEverythingElse) {
   EXPECT_TRUE(json->quiet);
   EXPECT_EQ(json->target, "a.cfg");
   EXPECT_EQ(parseOptions({"--", "-odd.cfg"})->target, "-odd.cfg");
+  EXPECT_EQ(parseOptions({"--mode=console", "a.cfg"})->mode, LaunchMode::kConsole);
   const Arguments refused[] = {
       {},
       {"--format", "xml", "a.cfg"},
@@ -27,10 +29,62 @@ TEST(ParseOptions, AcceptsTheDocumentedFormsAndRefusesEverythingElse) {
       {"--verbose", "a.cfg"},
       {"a.cfg", "b.cfg"},
       {"--run"},
+      {"--mode", "gui", "a.cfg"},
   };
   for (const Arguments& arguments : refused) {
     EXPECT_FALSE(parseOptions(arguments).has_value()) << ::testing::PrintToString(arguments);
   }
+}
+
+// A 64-bit program image with one section that holds a resource directory
+// with a string table in the language given; its string 2 is the mode text.
+std::string programImage(unsigned subsystem, const std::string& mode, unsigned language = 0) {
+  std::string image(0x200 + 0x100, '\0');
+  const auto put = [&image](size_t at, unsigned value, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+      image[at + i] = static_cast<char>((value >> (8 * i)) & 0xFFU);
+    }
+  };
+  image.replace(0, 2, "MZ");
+  put(0x3C, 0x40, 4);
+  image.replace(0x40, 4, std::string("PE\0\0", 4));
+  put(0x46, 1, 2);      // one section
+  put(0x54, 0xF0, 2);   // the optional header's size
+  put(0x58, 0x20B, 2);  // PE32+
+  put(0x58 + 68, subsystem, 2);
+  put(0x58 + 128, 0x1000, 4);  // the resource directory's address
+  put(0x148 + 8, 0x100, 4);    // the section: its size, address and file offset
+  put(0x148 + 12, 0x1000, 4);
+  put(0x148 + 16, 0x100, 4);
+  put(0x148 + 20, 0x200, 4);
+  const size_t base = 0x200;
+  put(base + 14, 1, 2);  // type 6, name 1, the language: one entry each
+  put(base + 16, 6, 4);
+  put(base + 20, 0x80000018U, 4);
+  put(base + 0x18 + 14, 1, 2);
+  put(base + 0x18 + 16, 1, 4);
+  put(base + 0x18 + 20, 0x80000030U, 4);
+  put(base + 0x30 + 14, 1, 2);
+  put(base + 0x30 + 16, language, 4);
+  put(base + 0x30 + 20, 0x48, 4);
+  put(base + 0x48, 0x1058, 4);  // the table: 16 lengths, string 2 the only one not empty
+  put(base + 0x48 + 4, static_cast<unsigned>(32 + 2 * mode.size()), 4);
+  put(base + 0x58 + 4, static_cast<unsigned>(mode.size()), 2);
+  for (size_t i = 0; i < mode.size(); ++i) {
+    put(base + 0x58 + 6 + 2 * i, static_cast<unsigned char>(mode[i]), 2);
+  }
+  return image;
+}
+
+TEST(LauncherImage, TellsTheModeFromTheStringTableAndTheSubsystem) {
+  EXPECT_EQ(modeOf(programImage(2, "app")), LaunchMode::kApp);
+  EXPECT_EQ(modeOf(programImage(2, "classic")), LaunchMode::kClassic);
+  EXPECT_EQ(modeOf(programImage(2, "")), LaunchMode::kClassic);  // unbranded
+  EXPECT_EQ(modeOf(programImage(2, "App")), LaunchMode::kClassic);
+  EXPECT_EQ(modeOf(programImage(2, "app", 0x409)), LaunchMode::kClassic);  // not neutral
+  EXPECT_EQ(modeOf(programImage(3, "")), LaunchMode::kConsole);
+  EXPECT_EQ(modeOf(programImage(2, "app").substr(0, 0x260)), LaunchMode::kClassic);  // cut
+  EXPECT_EQ(modeOf("not a program"), std::nullopt);
 }
 
 TEST(JsonWriter, EscapesQuotesControlsAndBytesThatAreNotUtf8) {

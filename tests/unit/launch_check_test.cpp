@@ -42,8 +42,9 @@ void furnish(FakePlatform& platform) {
 }
 
 CheckReport check(FakePlatform& platform, const std::string& target, CodePage codePage,
-                  bool windows = true) {
-  return checkTarget(platform, HostFacts{"C:\\work", windows}, CheckRequest{target, codePage});
+                  bool windows = true, LaunchMode mode = LaunchMode::kClassic) {
+  return checkTarget(platform, HostFacts{"C:\\work", windows},
+                     CheckRequest{target, codePage, mode});
 }
 
 Found found(const CheckReport& report) {
@@ -67,6 +68,7 @@ struct Row {
   std::vector<std::string> shows = {};  // pieces of what allShown gives
   CodePage codePage = CodePage::kAnsi;
   std::function<void(FakePlatform&)> setUp = nullptr;
+  LaunchMode mode = LaunchMode::kClassic;
 };
 
 TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
@@ -175,6 +177,39 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        [](FakePlatform& p) {
          p.readErrors[kConfig] = {0, kErrorAccessDenied};  // opened, then unreadable
        }},
+      // App mode: values are expanded with the checker's environment.
+      {kGood + "addjars %EXEDIR%\\lib\nparam %NOT_SET% %PATH%\n",
+       {{"undefined-variable", 4}},
+       {":4:7: warning: \"%NOT_SET%\" is not defined", "addjars: 1 jar in C:\\apps\\lib"},
+       CodePage::kAnsi,
+       nullptr,
+       LaunchMode::kApp},
+      {kGood + "vmparam -Dhome=%APPS%\nparam \"%APPS%\"\n",
+       {{"blank-in-argument", 3}},
+       {"the VM gets 2 arguments where 1 was written", R"(e.g. "-Dapp.home=%EXEDIR%")"},
+       CodePage::kAnsi,
+       [](FakePlatform& p) { p.setEnvironment("Apps", "C:\\Program Files"); },
+       LaunchMode::kApp},
+      {kGood + "addpath lib\n",
+       {{"relative-path", 3}, {"addpath-missing", 3}},
+       {"start it from the launcher's folder: \"%EXEDIR%\\lib\""},
+       CodePage::kAnsi,
+       nullptr,
+       LaunchMode::kApp},
+      {kGood,
+       {{"config-unreadable", 0}, {"jvm-not-found", 0}, {"no-mainclass", 0}},
+       {"the launcher would show its report and start no VM"},
+       CodePage::kAnsi,
+       [](FakePlatform& p) {
+         p.readErrors[kConfig] = {0, kErrorAccessDenied};
+       },
+       LaunchMode::kApp},
+      {"mainclass a.Main\n",  // the console launcher's VM is java.exe
+       {},
+       {"VM: C:\\Windows\\java.exe"},
+       CodePage::kAnsi,
+       [](FakePlatform& p) { p.addFile("C:\\Windows\\java.exe", "MZ"); },
+       LaunchMode::kConsole},
   };
   for (const Row& row : rows) {
     FakePlatform platform;
@@ -185,7 +220,7 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
     }
     Found expected = row.expected;
     std::sort(expected.begin(), expected.end());
-    const CheckReport report = check(platform, kConfig, row.codePage);
+    const CheckReport report = check(platform, kConfig, row.codePage, true, row.mode);
     EXPECT_EQ(found(report), expected) << row.config.substr(0, 120);
     const std::string shown = allShown(report);
     for (const std::string& piece : row.shows) {
@@ -264,22 +299,30 @@ TEST(CheckTarget, TheLaunchIsTheLaunchersOwn) {
       "addpath C:/apps/classes\naddpath C:\\apps\\lib\\a.jar\naddjars C:\\apps\\lib\n"
       "mainclass a.Main\nparam --verbose\nparameter x\n",
       kGood + "vmparam\t-Xmx1g\nparam a#b\n",
+      // In app mode (the last two): %EXEDIR% and the environment in every key.
+      "jvm %JAVA%\\javaw.exe\naddsyspath %EXEDIR%\\bin;%Nowhere%\naddpath %EXEDIR%\\classes\n"
+      "addjars %exedir%\\lib\nvmparam \"-Dhome=%EXEDIR%\"\nmainclass a.Main\nparam %java%\n",
+      "mainclass a.Main\n",
   };
   for (const std::string& config : configs) {
+    const bool app = &config >= &configs[4];
     FakePlatform launcher;
     furnish(launcher);
+    launcher.setEnvironment("JAVA", "C:\\java\\bin");
+    launcher.mode = app ? LaunchMode::kApp : LaunchMode::kClassic;
     launcher.addFile("C:\\Windows\\javaw.exe", "MZ");
     launcher.addFile(kConfig, config);
     FakePlatform checked = launcher;
     launcher.setCommandLine("C:\\apps\\tool.exe");
     runLauncher(launcher);
-    const CheckReport report = check(checked, kConfig, CodePage::kAnsi);
+    const CheckReport report = check(checked, kConfig, CodePage::kAnsi, true, launcher.mode);
     ASSERT_EQ(launcher.starts.size(), 1U) << config;
     EXPECT_EQ(report.launch.commandLine, launcher.starts[0].commandLine) << config;
     EXPECT_EQ(report.launch.jvmPath, launcher.starts[0].application) << config;
     EXPECT_EQ(report.launch.path, launcher.starts[0].path) << config;
     EXPECT_TRUE(checked.starts.empty()) << "the checker started nothing";
     EXPECT_EQ(checked.environment("PATH"), "C:\\Windows") << "the checker changed nothing";
+    EXPECT_EQ(report.mode, app ? "app" : "classic");
   }
 }
 
