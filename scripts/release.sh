@@ -7,7 +7,7 @@
 #                                      the config checker, stripped
 #   veltrane-check                     the checker for Linux x64 (glibc 2.35 or
 #                                      later; its C++ runtime linked in), stripped
-#   veltrane-tools-<version>.tgz       veltrane-brand and the other Node tools, one
+#   veltrane-tools-<version>.tgz       veltrane-pack and veltrane-brand, one
 #                                      npm package with its libraries and the
 #                                      launchers and Linux checker
 #                                      (npm install -g ./...tgz)
