@@ -67,6 +67,7 @@ const mistakes = [
   ["unknown key", { mainclass: "x.Main" }, null, /unknown key "mainclass"/],
   ["version of the wrong type", { version: 1 }, null, /"version" must be a text/],
   ["vmOptions not a list", { vmOptions: "-Xmx1g" }, null, /"vmOptions" must be a list of texts/],
+  ["name too long for the report", { name: "N".repeat(101) }, null, /"name" has 101 characters; at most 100 fit the failure report/],
 ];
 
 for (const [name, changes, setup, message] of mistakes) {

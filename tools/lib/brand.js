@@ -93,13 +93,14 @@ export function readBrand(file) {
 }
 
 // The texts fit where they are shown: the product name the failure report, the
-// others the version information. file names the brand in the message.
-export function checkTextLengths(file, brand) {
+// others the version information. file names the brand in the message, and
+// names the key each text came from, where that is not the brand's own.
+export function checkTextLengths(file, brand, names = {}) {
   for (const key of ["productName", "companyName", "fileDescription", "copyright"]) {
     const limit = key === "productName" ? PRODUCT_NAME_LIMIT : TEXT_LIMIT;
     const length = key in brand ? [...brand[key]].length : 0;
     if (length > limit) {
-      throw new ToolError(`${file}: "${key}" has ${length} characters; at most ${limit} fit` +
+      throw new ToolError(`${file}: "${names[key] || key}" has ${length} characters; at most ${limit} fit` +
         (key === "productName" ? " the failure report on the screen" : ""));
     }
   }

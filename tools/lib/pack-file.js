@@ -4,7 +4,7 @@
 import fs from "node:fs";
 import path from "node:path";
 
-import { iconFiles, parseVersion } from "./brand.js";
+import { checkTextLengths, iconFiles, parseVersion } from "./brand.js";
 import { ToolError } from "./errors.js";
 import { INSTALLER_KEYS, installerSettings } from "./pack-installer.js";
 
@@ -158,6 +158,11 @@ export function readPackFile(file, options = {}) {
   }
   const pack = { file: context.file, folder: context.folder };
   for (const [key, value] of Object.entries(raw)) pack[key] = PACK_KEYS[key](context, key, value);
+  // The texts the launcher is branded with fit where Windows and the report show them.
+  const texts = { productName: "name", companyName: "vendor", fileDescription: "description",
+    copyright: "copyright" };
+  checkTextLengths(file, Object.fromEntries(Object.entries(texts)
+    .filter(([, key]) => typeof pack[key] === "string").map(([text, key]) => [text, pack[key]])), texts);
   pack.exeName ??= fileName(context, "exeName", pack.name.replace(/\s+/g, ""));
   pack.console ??= false;
   pack.codePage ??= "ansi";

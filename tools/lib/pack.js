@@ -37,7 +37,7 @@ function writeAppFolder(plan, staging, outputs) {
   const folder = path.join(staging, pack.name);
   fs.mkdirSync(path.join(folder, "lib"), { recursive: true });
   const exe = path.join(folder, `${pack.exeName}.exe`);
-  brandExecutable(brandOf(pack), plan.launcher, exe);
+  plan.warnings.push(...brandExecutable(brandOf(pack), plan.launcher, exe).warnings);
   signApp(pack, exe);
   fs.writeFileSync(path.join(folder, `${pack.exeName}.config`), configText(plan, TOOL_VERSION));
   for (const jar of plan.classPath) fs.copyFileSync(jar.file, path.join(folder, "lib", jar.name));
@@ -87,6 +87,7 @@ function makeStaging(outDir) {
 export async function pack(settings, outDir, log = console.log) {
   const plan = planApp(settings);
   plan.notes.forEach((note) => log(`note: ${note}`));
+  plan.warnings = [];
   await loadResourceLibrary();
   plan.launcher = assetPath(plan.pack.console ? "veltrane-console.exe" : "veltrane.exe");
   const checker = checkerForThisMachine();
@@ -102,6 +103,7 @@ export async function pack(settings, outDir, log = console.log) {
     const check = checker ? checkApp(outputs[0].exe, checker) :
       { skipped: "veltrane-check's Linux build runs on Linux x64 only: check skipped here; on Windows " +
         `run veltrane-check.exe ${plan.pack.exeName}.exe in the app folder` };
+    plan.warnings.forEach((warning) => log(`warning: ${warning}`));
     moveIntoPlace(outputs, staging, outDir);
     return { plan, outputs: outputs.filter((output) => output.kept !== false), check };
   } catch (error) {
