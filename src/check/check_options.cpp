@@ -1,5 +1,7 @@
 #include "check/check_options.h"
 
+#include "check/launch_check.h"
+
 namespace veltrane::check {
 
 namespace {
@@ -28,17 +30,15 @@ bool setCodePage(const std::string& value, CheckOptions& options) {
   return true;
 }
 
+// The mode's names are the ones the report gives it.
 bool setMode(const std::string& value, CheckOptions& options) {
-  if (value == "classic") {
-    options.mode = LaunchMode::kClassic;
-  } else if (value == "app") {
-    options.mode = LaunchMode::kApp;
-  } else if (value == "console") {
-    options.mode = LaunchMode::kConsole;
-  } else {
-    return false;
+  for (const LaunchMode mode : {LaunchMode::kClassic, LaunchMode::kApp, LaunchMode::kConsole}) {
+    if (value == modeName(mode)) {
+      options.mode = mode;
+      return true;
+    }
   }
-  return true;
+  return false;
 }
 
 // An option that takes a value, as "--name value" or "--name=value".
