@@ -2,7 +2,10 @@
 # Builds the sample app into OUT with javac and jar: hello.jar (its manifest
 # names the main class, lib/greeting.jar as its Class-Path and an Add-Opens),
 # lib/greeting.jar, plugins/words.jar (a resource the app reads), and
-# pack.json beside them. The runtime folder pack.json names is the caller's.
+# pack.json beside them; and in OUT/modular a modular app of two modules,
+# notes.jar (its module-info names the main class and requires the module of
+# wordlist.jar) and wordlist.jar, with its pack.json. The runtime folders the
+# pack files name are the caller's.
 #
 # Usage: tests/sample-app/build.sh OUT
 set -euo pipefail
@@ -11,7 +14,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 out=$1
 classes=$(mktemp -d)
 trap 'rm -rf "$classes"' EXIT
-mkdir -p "$out/lib" "$out/plugins" "$classes/greeting" "$classes/hello"
+mkdir -p "$out/lib" "$out/plugins" "$out/modular" "$classes/greeting" "$classes/hello"
 
 javac --release 11 -d "$classes/greeting" "$here/src/greeting/com/example/greeting/Greeter.java"
 javac --release 11 -cp "$classes/greeting" -d "$classes/hello" "$here/src/hello/com/example/hello/Main.java"
@@ -22,3 +25,11 @@ jar --create --file "$out/hello.jar" --date 2026-01-01T00:00:00Z --main-class co
   --manifest "$classes/manifest.txt" -C "$classes/hello" .
 jar --create --file "$out/plugins/words.jar" --date 2026-01-01T00:00:00Z -C "$here/src/words" .
 cp "$here/pack.json" "$out/pack.json"
+
+javac --release 11 -d "$classes/modules" --module com.example.notes,com.example.wordlist \
+  --module-source-path "com.example.notes=$here/src/notes" \
+  --module-source-path "com.example.wordlist=$here/src/wordlist"
+jar --create --file "$out/modular/wordlist.jar" --date 2026-01-01T00:00:00Z -C "$classes/modules/com.example.wordlist" .
+jar --create --file "$out/modular/notes.jar" --date 2026-01-01T00:00:00Z --main-class com.example.notes.Main \
+  -C "$classes/modules/com.example.notes" .
+cp "$here/modular-pack.json" "$out/modular/pack.json"

@@ -4,7 +4,9 @@ import assert from "node:assert/strict";
 import { test } from "node:test";
 
 import { quoteArgument } from "../../tools/lib/app-config.js";
+import { editDistance, nearest } from "../../tools/lib/edit-distance.js";
 import { parseManifest } from "../../tools/lib/jar-manifest.js";
+import { automaticModuleName } from "../../tools/lib/modules.js";
 import { compareJavaVersions } from "../../tools/lib/runtime.js";
 import { entryTime } from "../../tools/lib/zip.js";
 
@@ -41,3 +43,25 @@ test("zip time: 1980-02-01 by default, SOURCE_DATE_EPOCH when set, never before 
     [318211200, 1700000000, 318211200]);
   assert.throws(() => entryTime({ SOURCE_DATE_EPOCH: "soon" }), /SOURCE_DATE_EPOCH is "soon"/);
 });
+
+const distances = [["", "", 0], ["Main", "Mian", 2], ["Main", "main", 1], ["kitten", "sitting", 3], ["", "abc", 3],
+  ["a.b.Main", "a.b.Main2", 1], ["abcdef", "x", 3, 3]];
+for (const [a, b, distance, limit] of distances) {
+  test(`edit distance of "${a}" and "${b}"${limit ? ` (limit ${limit})` : ""}: ${distance}`, () => {
+    assert.equal(editDistance(a, b, limit), distance);
+    assert.equal(editDistance(b, a, limit), distance);
+  });
+}
+
+test("the nearest name is a slip of at most a third of the letters, the first of equals", () => {
+  const names = ["com.orbit.notes.Main", "com.orbit.notes.Mail", "com.orbit.Notes"];
+  assert.equal(nearest("com.orbit.notes.Mian", names), "com.orbit.notes.Main");
+  assert.equal(nearest("com.orbit.notes.Mai", names), "com.orbit.notes.Main");
+  assert.equal(nearest("org.other.Start", names), null);
+});
+
+const automaticNames = [["foo-bar-1.2.3.jar", "foo.bar"], ["commons_io-2.jar", "commons.io"],
+  ["x--y..jar", "x.y"], ["lib-v2.jar", "lib.v2"]];
+for (const [file, name] of automaticNames) {
+  test(`automatic module name of ${file}: ${name}`, () => assert.equal(automaticModuleName(file), name));
+}

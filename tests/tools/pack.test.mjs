@@ -10,15 +10,23 @@ import path from "node:path";
 import { after, test } from "node:test";
 import { fileURLToPath } from "node:url";
 
+import { classFile, compile, noJava, STATIC_MAIN } from "./java-build.mjs";
+
 const TOOLS = fileURLToPath(new URL("../../tools/", import.meta.url));
 const { zipSync, strToU8 } = createRequire(path.join(TOOLS, "package.json"))("fflate");
 const LAUNCHER = path.join(TOOLS, "..", "build", "windows", "veltrane.exe");
 
-// A jar that holds only its manifest, with these attributes.
-function jar(file, attributes = {}) {
+// A jar of its manifest, with these attributes, and these entries.
+function jar(file, attributes = {}, entries = {}) {
   const lines = ["Manifest-Version: 1.0", ...Object.entries(attributes).map(([k, v]) => `${k}: ${v}`)];
   fs.mkdirSync(path.dirname(file), { recursive: true });
-  fs.writeFileSync(file, zipSync({ "META-INF/MANIFEST.MF": strToU8(`${lines.join("\r\n")}\r\n\r\n`) }));
+  fs.writeFileSync(file, zipSync({ "META-INF/MANIFEST.MF": strToU8(`${lines.join("\r\n")}\r\n\r\n`), ...entries }));
+}
+
+// The main jar, its class com.example.Main made of these parts.
+function mainJar(folder, parts = { methods: [STATIC_MAIN] }, attributes = {}, entry = "com/example/Main.class") {
+  jar(path.join(folder, "app.jar"), { "Main-Class": "com.example.Main", "Class-Path": "lib/dep.jar", ...attributes },
+    { [entry]: classFile({ name: "com/example/Main", ...parts }) });
 }
 
 // A runtime folder whose VM is a PE header for the machine given.
@@ -40,7 +48,7 @@ after(() => folders.forEach((folder) => fs.rmSync(folder, { recursive: true, for
 function project(changes = {}, setup = () => {}) {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), "veltrane-pack-test-"));
   folders.push(folder);
-  jar(path.join(folder, "app.jar"), { "Main-Class": "com.example.Main", "Class-Path": "lib/dep.jar" });
+  mainJar(folder);
   jar(path.join(folder, "lib", "dep.jar"));
   runtime(path.join(folder, "runtime"));
   const settings = { name: "Demo App", version: "1.2.3", mainJar: "app.jar", runtime: "runtime", ...changes };
@@ -68,6 +76,11 @@ const mistakes = [
   ["version of the wrong type", { version: 1 }, null, /"version" must be a text/],
   ["vmOptions not a list", { vmOptions: "-Xmx1g" }, null, /"vmOptions" must be a list of texts/],
   ["name too long for the report", { name: "N".repeat(101) }, null, /"name" has 101 characters; at most 100 fit the failure report/],
+  ["misspelt main class", { mainClass: "com.example.Mian" }, null, /the main class com\.example\.Mian is in none of the jars searched \(app\.jar, dep\.jar\): did you mean com\.example\.Main\?/],
+  ["main class without main", {}, (f) => mainJar(f, { methods: [[0xa, "main", "([Ljava/lang/String;)V"]] }), /com\.example\.Main \(app\.jar\) has no main method the VM can start/],
+  ["class for Java 21 on a 17 runtime", {}, (f) => mainJar(f, { major: 65, methods: [STATIC_MAIN] }), /com\.example\.Main \(app\.jar\) is compiled for Java 21, the runtime is 17\.0\.2/],
+  ["instance main on a 17 runtime", {}, (f) => mainJar(f, { methods: [[0, "main", "()V"]] }), /has no public static void main\(String\[\]\): .* only Java 25 and later start, the runtime is 17\.0\.2/],
+  ["module that no jar declares", { module: "com.example.app/com.example.Main" }, null, /"module" names com\.example\.app, which no jar declares \(modules: none\)/],
 ];
 
 for (const [name, changes, setup, message] of mistakes) {
@@ -105,7 +118,7 @@ test("two packs give the same zip; SOURCE_DATE_EPOCH changes it", { skip: noLaun
 
 test("class path in java -jar order, manifest VM options, what is dropped is said", { skip: noLauncher }, () => {
   const folder = project({ jars: ["plugins", "lib/dep.jar"], vmOptions: ["-Dhome=%EXEDIR%"] }, (f) => {
-    jar(path.join(f, "app.jar"), { "Main-Class": "com.example.Main", "Class-Path": "lib/dep.jar gone.jar",
+    mainJar(f, undefined, { "Class-Path": "lib/dep.jar gone.jar",
       "Add-Opens": "java.base/java.lang java.desktop/sun.awt", "Enable-Native-Access": "ALL-UNNAMED",
       "Launcher-Agent-Class": "com.example.Agent" });
     jar(path.join(f, "lib", "dep.jar"), { "Class-Path": "nested.jar" });
@@ -120,7 +133,7 @@ test("class path in java -jar order, manifest VM options, what is dropped is sai
     "vmparam --enable-native-access=ALL-UNNAMED", ...["app", "dep", "nested"].map((n) => `addpath %EXEDIR%\\lib\\${n}.jar`),
     "addjars %EXEDIR%\\lib", "mainclass com.example.Main"]);
   assert.match(result.stdout, /note: app\.jar's Class-Path entry "gone\.jar": .* does not exist: dropped/);
-  assert.match(result.stdout, /note: app\.jar's Launcher-Agent-Class is not carried over/);
+  assert.match(result.stdout, /warning: app\.jar's Launcher-Agent-Class com\.example\.Agent is not carried over: .* add "Premain-Class: com\.example\.Agent"/);
   const classPath = ["app", "dep", "nested", "A", "b"].map((n) => `<app folder>\\lib\\${n}.jar`).join(";");
   assert.ok(result.stdout.includes(`"<app folder>\\runtime\\bin\\javaw.exe" "-Dhome=<app folder>" --add-opens=`) &&
     result.stdout.includes(` -classpath "${classPath}" com.example.Main`), result.stdout);
@@ -156,3 +169,63 @@ for (const [name, severity, status, output] of checks) {
     assert.deepEqual(fs.readdirSync(path.join(folder, "out")).length, status === 0 ? 2 : 0);
   });
 }
+
+// Main classes the VM starts though they declare no public static main.
+const startable = [
+  ["main inherited from a superclass in another jar", {}, (f) => {
+    mainJar(f, { superName: "com/example/Base" });
+    jar(path.join(f, "lib", "dep.jar"), {}, { "com/example/Base.class": classFile({ name: "com/example/Base", methods: [STATIC_MAIN] }) });
+  }, /Check: veltrane-check/],
+  ["JavaFX Application subclass", {}, (f) => mainJar(f, { superName: "javafx/application/Application" }), /Check: veltrane-check/],
+  ["superclass in the runtime: not checked", {}, (f) => mainJar(f, { superName: "javax/swing/JFrame" }), /note: the main method of com\.example\.Main could not be checked: its superclass javax\.swing\.JFrame is not in the jars/],
+  ["only in META-INF/versions/17/ of a multi-release jar", {}, (f) => mainJar(f, undefined, { "Multi-Release": "true" }, "META-INF/versions/17/com/example/Main.class"), /Check: veltrane-check/],
+  ["instance main on a 25 runtime", {}, (f) => {
+    mainJar(f, { methods: [[0, "main", "()V"], [0, "<init>", "()V"]] });
+    runtime(path.join(f, "runtime"), { version: "25" });
+  }, /Runtime: Java 25/],
+  ["Java 21 class, no runtime bundled", { runtime: undefined }, (f) => mainJar(f, { major: 65, methods: [STATIC_MAIN] }), /warning: com\.example\.Main \(app\.jar\) is compiled for Java 21: the target machine needs Java 21 or later/],
+];
+for (const [name, changes, setup, output] of startable) {
+  test(`main class accepted: ${name}`, { skip: noLauncher }, () => {
+    const result = pack(project(changes, setup));
+    assert.equal(result.status, 0, result.stderr);
+    assert.match(result.stdout, output);
+  });
+}
+
+test("splash screen and launcher agent as java -jar starts them", { skip: noLauncher }, () => {
+  const image = Buffer.from("\x89PNG\r\n\x1a\n image");
+  const folder = project({}, (f) => jar(path.join(f, "app.jar"), { "Main-Class": "com.example.Main",
+    "SplashScreen-Image": "art/start.png", "Launcher-Agent-Class": "com.example.Main", "Premain-Class": "com.example.Main" },
+  { "art/start.png": image, "com/example/Main.class": classFile({ name: "com/example/Main",
+    methods: [STATIC_MAIN, [0x9, "premain", "(Ljava/lang/String;Ljava/lang/instrument/Instrumentation;)V"]] }) }));
+  assert.equal(pack(folder).status, 0);
+  assert.deepEqual(fs.readFileSync(path.join(folder, "out", "Demo App", "splash.png")), image);
+  assert.deepEqual(configLines(folder).filter((line) => line.startsWith("vmparam")),
+    ['vmparam "-splash:%EXEDIR%\\splash.png"', 'vmparam "-javaagent:%EXEDIR%\\lib\\app.jar"']);
+  fs.mkdirSync(path.join(folder, "art"));
+  fs.writeFileSync(path.join(folder, "art", "other.GIF"), "GIF89a");
+  const settings = JSON.parse(fs.readFileSync(path.join(folder, "pack.json"), "utf8"));
+  fs.writeFileSync(path.join(folder, "pack.json"), JSON.stringify({ ...settings, splash: "art/other.GIF" }));
+  assert.equal(pack(folder).status, 0);
+  assert.equal(fs.readFileSync(path.join(folder, "out", "Demo App", "splash.gif"), "latin1"), "GIF89a");
+});
+
+test("a modular app: its modules in mods/, a module path and -m", { skip: noLauncher || noJava }, () => {
+  const classes = compile({
+    "com.example.app/module-info.java": "module com.example.app { requires com.example.words; }",
+    "com.example.app/com/example/Main.java": "package com.example; public class Main { public static void main(String[] a) {} }",
+    "com.example.words/module-info.java": "module com.example.words {}" }, { modules: true });
+  // The words jar is the module required, as an automatic module: not a named one.
+  const folder = project({ module: "com.example.app/com.example.Main", jars: ["words.jar", "plain.jar"] }, (f) => {
+    jar(path.join(f, "app.jar"), {}, { "module-info.class": classes["com.example.app/module-info.class"],
+      "com/example/Main.class": classes["com.example.app/com/example/Main.class"] });
+    jar(path.join(f, "words.jar"), { "Automatic-Module-Name": "com.example.words" });
+    jar(path.join(f, "plain.jar"));
+  });
+  const result = pack(folder);
+  assert.equal(result.status, 0, result.stderr);
+  assert.deepEqual(fs.readdirSync(path.join(folder, "out", "Demo App", "mods")), ["app.jar", "words.jar"]);
+  assert.deepEqual(configLines(folder).slice(1), ["vmparam --module-path", 'vmparam "%EXEDIR%\\mods"',
+    "addjars %EXEDIR%\\lib", "mainclass -m com.example.app/com.example.Main"]);
+});

@@ -31,6 +31,7 @@ function group(comment, key, values) {
 // "addjars": a class path of "addpath" entries alone ends in ";", and Java
 // reads that empty entry as the current directory.
 function classPathLines(plan) {
+  if (plan.classPath.length === 0) return [];
   const named = plan.classPath.filter((jar) => !jar.other);
   const explicit = named.length < plan.classPath.length ? named : named.slice(0, -1);
   return ["", "# The class path in java -jar order: the main jar and its Class-Path, then the",
@@ -68,7 +69,7 @@ export function launchCommandLine(plan, folder) {
   const classPath = plan.classPath.map((jar) => `${folder}\\lib\\${jar.name}`).join(";");
   const parts = [`"${expand(plan.jvm.value)}"`,
     plan.vmOptionGroups.flatMap((g) => g.options).map((o) => expand(quoteArgument(o))).join(" "),
-    `-classpath "${classPath}"`, plan.mainClass.value,
+    classPath ? `-classpath "${classPath}"` : "", plan.mainClass.value,
     plan.pack.appArguments.map((a) => expand(quoteArgument(a))).join(" ")];
   return `${parts.join(" ")} [the exe's own arguments]`;
 }

@@ -6,6 +6,7 @@ import path from "node:path";
 
 import { ToolError } from "./errors.js";
 import { followClassPath, manifestVmOptions, readManifest } from "./jar-manifest.js";
+import { planJava } from "./java-plan.js";
 import { checkRuntime } from "./runtime.js";
 
 // A jar name the configuration's class path can hold as it is.
@@ -76,19 +77,17 @@ export function planApp(pack) {
   const mainJarName = path.basename(pack.mainJar);
   let mainClass = { value: pack.mainClass, origin: '"mainClass"' };
   if (!pack.mainClass) {
-    const fromManifest = (manifest.get("main-class") || "").trim();
-    if (!fromManifest) {
-      throw new ToolError(`${pack.file}: "mainClass" is missing and "mainJar" ${mainJarName} has no Main-Class ` +
-        "in its manifest");
-    }
-    mainClass = { value: fromManifest, origin: `Main-Class of ${mainJarName}` };
+    // Checked with the jars: a module may name the main class instead.
+    mainClass = { value: (manifest.get("main-class") || "").trim(), origin: `Main-Class of ${mainJarName}` };
   }
   const vmOptionGroups = [{ origin: '"vmOptions"', options: pack.vmOptions },
     { origin: `what java -jar takes from ${mainJarName}'s manifest`,
       options: manifestVmOptions(manifest, mainJarName, notes) }];
-  return {
-    pack, notes, mainClass, jvm: vm(pack, notes), classPath: classPath(pack, notes),
+  const plan = {
+    pack, notes, warnings: [], mainClass, jvm: vm(pack, notes), classPath: classPath(pack, notes),
     vmOptionGroups: vmOptionGroups.filter((g) => g.options.length > 0),
     packFileName: path.basename(pack.file),
   };
+  planJava(plan, manifest);
+  return plan;
 }

@@ -83,11 +83,5 @@ export function manifestVmOptions(manifest, jarName, notes) {
     }
     options.push("--enable-native-access=ALL-UNNAMED");
   }
-  for (const attribute of ["Launcher-Agent-Class", "SplashScreen-Image"]) {
-    if (manifest.has(attribute.toLowerCase())) {
-      notes.push(`${jarName}'s ${attribute} is not carried over: a class-path launch ignores it ` +
-        "(add the matching VM option to \"vmOptions\" if the app needs it)");
-    }
-  }
   return options;
 }

@@ -6,6 +6,7 @@ import path from "node:path";
 
 import { checkTextLengths, iconFiles, parseVersion } from "./brand.js";
 import { ToolError } from "./errors.js";
+import { moduleKey } from "./modules.js";
 import { INSTALLER_KEYS, installerSettings } from "./pack-installer.js";
 
 export const REQUIRED_KEYS = ["name", "version", "mainJar"];
@@ -117,6 +118,8 @@ export const PACK_KEYS = {
   console: boolean,
   jars,
   mainClass,
+  module: moduleKey,
+  splash: (context, key, value) => existing(context, key, value, "file"),
   vmOptions: textList,
   appArguments: textList,
   runtime: (context, key, value) => existing(context, key, value, "folder"),

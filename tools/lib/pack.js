@@ -35,12 +35,16 @@ function copyTree(from, to) {
 function writeAppFolder(plan, staging, outputs) {
   const { pack } = plan;
   const folder = path.join(staging, pack.name);
-  fs.mkdirSync(path.join(folder, "lib"), { recursive: true });
+  fs.mkdirSync(folder, { recursive: true });
   const exe = path.join(folder, `${pack.exeName}.exe`);
   plan.warnings.push(...brandExecutable(brandOf(pack), plan.launcher, exe).warnings);
   signApp(pack, exe);
   fs.writeFileSync(path.join(folder, `${pack.exeName}.config`), configText(plan, TOOL_VERSION));
+  if (plan.classPath.length > 0) fs.mkdirSync(path.join(folder, "lib"));
   for (const jar of plan.classPath) fs.copyFileSync(jar.file, path.join(folder, "lib", jar.name));
+  if (plan.modulePath.length > 0) fs.mkdirSync(path.join(folder, "mods"));
+  for (const jar of plan.modulePath) fs.copyFileSync(jar.file, path.join(folder, "mods", jar.name));
+  for (const file of plan.files) fs.writeFileSync(path.join(folder, file.path), file.data);
   if (pack.runtime) copyTree(pack.runtime, path.join(folder, "runtime"));
   // Made for the zip and the MSI even when it is not an output itself.
   outputs.push({ name: pack.name, kind: "folder", path: folder, exe, kept: pack.outputs.includes("folder") });
@@ -87,7 +91,6 @@ function makeStaging(outDir) {
 export async function pack(settings, outDir, log = console.log) {
   const plan = planApp(settings);
   plan.notes.forEach((note) => log(`note: ${note}`));
-  plan.warnings = [];
   await loadResourceLibrary();
   plan.launcher = assetPath(plan.pack.console ? "veltrane-console.exe" : "veltrane.exe");
   const checker = checkerForThisMachine();

@@ -1,0 +1,4 @@
+/** The modular sample's main module; it reads the word list module. */
+module com.example.notes {
+  requires com.example.wordlist;
+}
