@@ -25,6 +25,9 @@ import sys
 import tempfile
 import zipfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from java_class import class_entry, main_class_file  # noqa: E402
+
 SHIP_SECTION = "## Ship your app"
 SIGNING_SECTION = "## Signing the launcher"
 SIGNING_TRIAL = "# To try it:"
@@ -88,6 +91,7 @@ def jar(path, main_class):
     with zipfile.ZipFile(path, "w") as archive:
         archive.writestr("META-INF/MANIFEST.MF",
                          "Manifest-Version: 1.0\r\nMain-Class: %s\r\n\r\n" % main_class)
+        archive.writestr(class_entry(main_class), main_class_file(main_class))
 
 
 def user_inputs(folder, steps, probe):

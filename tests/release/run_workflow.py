@@ -33,6 +33,9 @@ import zipfile
 
 import yaml
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from java_class import class_entry, main_class_file  # noqa: E402
+
 WORKFLOW = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs",
                         "windows-package.yml")
 SKIPPED = {"Install the packaging tools"}
@@ -49,6 +52,7 @@ def lay_out_app(workspace, probe, runtime):
     with zipfile.ZipFile(os.path.join(build, "tool.jar"), "w") as jar:
         jar.writestr("META-INF/MANIFEST.MF",
                      "Manifest-Version: 1.0\r\nMain-Class: com.example.tool.Main\r\n\r\n")
+        jar.writestr(class_entry("com.example.tool.Main"), main_class_file("com.example.tool.Main"))
     os.makedirs(os.path.join(workspace, "packaging"), exist_ok=True)
     pack = {"name": "Tool", "vendor": "Example Ltd", "version": "2.1.0",
             "mainJar": "../build/tool.jar", "shortcuts": {"desktop": True},

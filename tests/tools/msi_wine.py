@@ -27,6 +27,9 @@ import tempfile
 import uuid
 import zipfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from java_class import class_entry, main_class_file  # noqa: E402
+
 REPOSITORY = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(REPOSITORY, "tests", "e2e"))
 from run_e2e import Wine  # noqa: E402  (the e2e tests' Wine, display and prefix)
@@ -144,6 +147,7 @@ class Session:
         with zipfile.ZipFile(os.path.join(root, "app.jar"), "w") as jar:
             jar.writestr("META-INF/MANIFEST.MF",
                          "Manifest-Version: 1.0\r\nMain-Class: com.acme.draw.Main\r\n\r\n")
+            jar.writestr(class_entry("com.acme.draw.Main"), main_class_file("com.acme.draw.Main"))
         os.makedirs(os.path.join(root, "extra"))
         for name in jars:
             with zipfile.ZipFile(os.path.join(root, "extra", name), "w") as jar:

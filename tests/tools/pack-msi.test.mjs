@@ -9,6 +9,7 @@ import path from "node:path";
 import { after, test } from "node:test";
 import { fileURLToPath } from "node:url";
 
+import { classFile, STATIC_MAIN } from "./java-build.mjs";
 import { makeSigningKeys, PASSWORD, PIN, SOFTHSM_MODULE, verifies } from "./signing-keys.mjs";
 
 const TOOLS = fileURLToPath(new URL("../../tools/", import.meta.url));
@@ -20,7 +21,8 @@ const keys = makeSigningKeys(root);
 function project(changes) {
   const folder = fs.mkdtempSync(path.join(root, "app-"));
   fs.writeFileSync(path.join(folder, "app.jar"), zipSync({ "META-INF/MANIFEST.MF":
-    strToU8("Manifest-Version: 1.0\r\nMain-Class: com.example.Main\r\n\r\n") }));
+    strToU8("Manifest-Version: 1.0\r\nMain-Class: com.example.Main\r\n\r\n"),
+  "com/example/Main.class": classFile({ name: "com/example/Main", methods: [STATIC_MAIN] }) }));
   const pack = { name: "Demo App", version: "1.2.3", mainJar: "app.jar",
     jvm: "C:\\Java\\bin\\javaw.exe", ...changes };
   fs.writeFileSync(path.join(folder, "pack.json"), JSON.stringify(pack));
