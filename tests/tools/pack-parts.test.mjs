@@ -8,6 +8,7 @@ import { editDistance, nearest } from "../../tools/lib/edit-distance.js";
 import { parseManifest } from "../../tools/lib/jar-manifest.js";
 import { automaticModuleName } from "../../tools/lib/modules.js";
 import { compareJavaVersions } from "../../tools/lib/runtime.js";
+import { caseClash, windowsNameProblem, windowsPathProblem } from "../../tools/lib/windows-names.js";
 import { entryTime } from "../../tools/lib/zip.js";
 
 const quoting = [
@@ -65,3 +66,37 @@ const automaticNames = [["foo-bar-1.2.3.jar", "foo.bar"], ["commons_io-2.jar", "
 for (const [file, name] of automaticNames) {
   test(`automatic module name of ${file}: ${name}`, () => assert.equal(automaticModuleName(file), name));
 }
+
+const windowsNames = [
+  ["lib", null],
+  ["日本.jar", null],
+  ["a;b", null],
+  ["a;b", /splits the class path/, { separators: true }],
+  ["..\\evil.jar", /holds "\\"/],
+  ["x:stream", /holds ":"/],
+  ["a\u001ab", /control character U\+001A/],
+  ["a\nb", /control character U\+000A/],
+  ["name.", /ends in a dot/],
+  ["name ", /ends in a blank/],
+  ["", /is empty/],
+  ["CON", /device name CON/],
+  ["nul.txt", /device name NUL/],
+  ["Lpt9.tar.gz", /device name LPT9/],
+  ["COM\u00b9", /device name COM\u00b9/],
+  ["CONSOLE", null],
+  ["COM10", null],
+];
+test("file names as Windows reads them", () => {
+  for (const [name, problem, options] of windowsNames) {
+    const found = windowsNameProblem(name, options);
+    if (problem) assert.match(found ?? "", problem, JSON.stringify(name));
+    else assert.equal(found, null, JSON.stringify(name));
+  }
+  assert.match(windowsPathProblem("bin/x:stream/a"), /^"x:stream" holds ":"/);
+});
+
+test("one folder cannot hold two names that differ only in case", () => {
+  assert.deepEqual(caseClash(["legal/NOTICE", "legal/notice"]), ["legal/NOTICE", "legal/notice"]);
+  assert.deepEqual(caseClash(["Lib/a", "lib/b"]), ["Lib", "lib"]);
+  assert.equal(caseClash(["a/NOTICE", "b/notice", "stra\u00dfe", "STRASSE"]), null);
+});
