@@ -13,6 +13,7 @@ import json
 import os
 import random
 import re
+import shlex
 import shutil
 import struct
 import subprocess
@@ -892,9 +893,7 @@ def console_launcher_survives_ctrl_c_and_returns_the_vms_status(c):
 
 @case
 def packed_sample_app_unzipped_and_opened_with_a_document(c):
-    sample = c.path("sample")
-    subprocess.run([os.path.join(REPOSITORY, "tests", "sample-app", "build.sh"), sample], check=True,
-                   capture_output=True)
+    sample = c.run.sample_app(c.path("sample"))
     c.probe("sample/runtime/bin/javaw.exe")
     c.write("sample/runtime/release", 'JAVA_VERSION="17.0.2"\n')
     c.run.pack(os.path.join(sample, "pack.json"), c.path("dist"))
@@ -915,6 +914,31 @@ def packed_sample_app_unzipped_and_opened_with_a_document(c):
                  '"%s\\runtime\\bin\\javaw.exe" -Xmx256m "-Dhello.home=%s" '
                  '--add-opens=java.base/java.lang=ALL-UNNAMED -classpath "%s" com.example.hello.Main '
                  '--greet "%s"' % (folder, folder, classes, document), "the VM's command line")
+
+
+@case
+def packed_modular_app_starts_its_main_module_from_the_module_path(c):
+    sample = c.run.sample_app(c.path("sample")) + "/modular"
+    c.probe("sample/modular/runtime/bin/javaw.exe")
+    c.write("sample/modular/runtime/release", 'JAVA_VERSION="17.0.2"\n')
+    c.run.pack(os.path.join(sample, "pack.json"), c.path("dist"))
+    app = "dist/Notes App/"
+    expect_equal(sorted(os.listdir(c.path(app + "mods"))), ["notes.jar", "wordlist.jar"], "mods")
+    c.mkdir("elsewhere")
+    exit_code, report = c.launch('"%s"' % c.win(app + "NotesApp.exe"), app=app + "NotesApp.exe",
+                                 cwd="elsewhere", caption="Error starting Notes App")
+    expect_equal((exit_code, report), (0, None), "exit code and report")
+    command = c.record(app + "runtime/bin/javaw.exe")[0]
+    folder = c.win(app[:-1])
+    expect_equal(command, '"%s\\runtime\\bin\\javaw.exe" --module-path "%s\\mods"  '
+                 '-m com.example.notes/com.example.notes.Main ' % (folder, folder), "the VM's command line")
+    # The same arguments, their paths on this machine, for this machine's Java.
+    lexer = shlex.shlex(command, posix=True)
+    lexer.whitespace_split, lexer.escape = True, ""
+    arguments = [a.replace(c.win(), c.dir).replace("\\", "/") for a in list(lexer)[1:]]
+    result = subprocess.run(["java", *arguments], capture_output=True, text=True)
+    expect_equal(result.stdout, "Notes from module com.example.notes, words from module "
+                 "com.example.wordlist: apple\n", "the app's output on this machine's Java")
 
 
 @case
@@ -1124,6 +1148,16 @@ class Run:
         if result.returncode != 0:
             raise AssertionError("veltrane-pack failed: " + result.stderr.strip())
         return result
+
+    def sample_app(self, folder):
+        """Copies the sample apps of tests/sample-app into folder, built once a run."""
+        built = os.path.join(self.work, "sample-app")
+        if not os.path.exists(os.path.join(built, "pack.json")):
+            shutil.rmtree(built, ignore_errors=True)
+            subprocess.run([os.path.join(REPOSITORY, "tests", "sample-app", "build.sh"), built],
+                           check=True, capture_output=True)
+        shutil.copytree(built, folder)
+        return folder
 
     def utf8_launcher(self):
         """The launcher built for UTF-8, or else one branded so from the one under test."""
