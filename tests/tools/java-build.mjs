@@ -45,7 +45,7 @@ export function compile(sources, { release = "11", mainClass = null, modules = f
 
 // A class file of a name, a superclass and methods ([access, name,
 // descriptor], without code): enough for a reader, not for a VM.
-export function classFile({ name, superName = "java/lang/Object", major = 61, methods = [] }) {
+export function classFile({ name, superName = "java/lang/Object", major = 61, minor = 0, methods = [] }) {
   const pool = [];
   const utf8 = (text) => pool.push(Buffer.concat([Buffer.from([1, 0, text.length]), Buffer.from(text)]));
   const classOf = (text) => {
@@ -56,7 +56,7 @@ export function classFile({ name, superName = "java/lang/Object", major = 61, me
   const u2 = (n) => Buffer.from([n >> 8, n & 255]);
   const members = methods.map(([access, method, descriptor]) =>
     Buffer.concat([u2(access), u2(utf8(method)), u2(utf8(descriptor)), u2(0)]));
-  return Buffer.concat([Buffer.from([0xca, 0xfe, 0xba, 0xbe, 0, 0]), u2(major), u2(pool.length + 1), ...pool,
+  return Buffer.concat([Buffer.from([0xca, 0xfe, 0xba, 0xbe]), u2(minor), u2(major), u2(pool.length + 1), ...pool,
     u2(0x21), u2(self), u2(parent), u2(0), u2(0), u2(members.length), ...members, u2(0)]);
 }
 

@@ -79,7 +79,9 @@ const mistakes = [
   ["misspelt main class", { mainClass: "com.example.Mian" }, null, /the main class com\.example\.Mian is in none of the jars searched \(app\.jar, dep\.jar\): did you mean com\.example\.Main\?/],
   ["main class without main", {}, (f) => mainJar(f, { methods: [[0xa, "main", "([Ljava/lang/String;)V"]] }), /com\.example\.Main \(app\.jar\) has no main method the VM can start/],
   ["class for Java 21 on a 17 runtime", {}, (f) => mainJar(f, { major: 65, methods: [STATIC_MAIN] }), /com\.example\.Main \(app\.jar\) is compiled for Java 21, the runtime is 17\.0\.2/],
+  ["preview features without --enable-preview", {}, (f) => mainJar(f, { minor: 0xffff, methods: [STATIC_MAIN] }), /com\.example\.Main \(app\.jar\) is compiled for Java 17 with its preview features: only Java 17 runs it, with "--enable-preview"/],
   ["instance main on a 17 runtime", {}, (f) => mainJar(f, { methods: [[0, "main", "()V"]] }), /has no public static void main\(String\[\]\): .* only Java 25 and later start, the runtime is 17\.0\.2/],
+  ["class only in META-INF/versions/21/ on a 17 runtime", {}, (f) => mainJar(f, undefined, { "Multi-Release": "true" }, "META-INF/versions/21/com/example/Main.class"), /com\.example\.Main is only in META-INF\/versions\/21\/com\/example\/Main\.class of app\.jar, which Java 17\.0\.2 does not read/],
   ["module that no jar declares", { module: "com.example.app/com.example.Main" }, null, /"module" names com\.example\.app, which no jar declares \(modules: none\)/],
 ];
 
@@ -183,6 +185,11 @@ const startable = [
     mainJar(f, { methods: [[0, "main", "()V"], [0, "<init>", "()V"]] });
     runtime(path.join(f, "runtime"), { version: "25" });
   }, /Runtime: Java 25/],
+  ["multi-release jar, no runtime bundled: the oldest Java that finds the class", { runtime: undefined }, (f) =>
+    jar(path.join(f, "app.jar"), { "Main-Class": "com.example.Main", "Multi-Release": "true" }, Object.fromEntries(
+      [["", 52], ["META-INF/versions/21/", 65]].map(([prefix, major]) => [`${prefix}com/example/Main.class`,
+        classFile({ name: "com/example/Main", major, methods: [STATIC_MAIN] })]))),
+  /compiled for Java 8: the target machine needs Java 8 or later/],
   ["Java 21 class, no runtime bundled", { runtime: undefined }, (f) => mainJar(f, { major: 65, methods: [STATIC_MAIN] }), /warning: com\.example\.Main \(app\.jar\) is compiled for Java 21: the target machine needs Java 21 or later/],
 ];
 for (const [name, changes, setup, output] of startable) {

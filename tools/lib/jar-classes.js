@@ -39,8 +39,14 @@ export function openJar(file, feature) {
   const jar = { file, name: path.basename(file), manifest, names };
 
   // The entry the VM reads for a resource path, with the release it needs
-  // (8 for a root entry), or null.
+  // (8 for a root entry), or null. Without a runtime, the entry of the
+  // oldest Java that finds one: what the target machine needs at least.
   jar.find = (resource) => {
+    if (feature === null) {
+      const oldest = [resource, ...[...versions].reverse().map((v) => `META-INF/versions/${v}/${resource}`)]
+        .find((name) => names.has(name));
+      return oldest ? { name: oldest, version: Number(VERSIONED.exec(oldest)?.[1] || 8) } : null;
+    }
     for (const version of versions) {
       const name = `META-INF/versions/${version}/${resource}`;
       if (names.has(name)) return { name, version };

@@ -31,13 +31,14 @@ export function declaredMain(classFile) {
 
 // The class and its superclasses, as far as the jars hold them: the main
 // kind found nearest, whether one is a JavaFX Application, the first
-// superclass outside the jars, and the highest class-file version read.
+// superclass outside the jars, and the class of the newest class-file version.
 function walkSuperclasses(jars, found) {
-  const result = { main: null, fx: false, outside: null, major: 0, classes: [] };
-  for (let entry = found; entry;) {
+  const result = { main: null, fx: false, outside: null, newest: null, classes: [] };
+  // A damaged jar may make a class its own superclass.
+  for (let entry = found; entry && result.classes.length < 256;) {
     const classFile = entry.jar.readClass(entry.name);
     result.classes.push({ classFile, entry });
-    result.major = Math.max(result.major, classFile.major);
+    if (!result.newest || classFile.major > result.newest.classFile.major) result.newest = { classFile, entry };
     const kind = declaredMain(classFile);
     if (kind === "static" || (kind && !result.main)) result.main = kind;
     if (kind === "static" || classFile.superClass === FX_APPLICATION) {
@@ -51,9 +52,20 @@ function walkSuperclasses(jars, found) {
   return result;
 }
 
-function notFound(pack, jars, className) {
+function notFound(check, jars, className) {
+  const where = `${check.pack.file}: the main class ${className}`;
+  const resource = `${className.replaceAll(".", "/")}.class`;
+  for (const jar of jars) {
+    const versioned = [...jar.names].find((name) => name.startsWith("META-INF/versions/") &&
+      name.endsWith(`/${resource}`));
+    if (versioned) {
+      return new ToolError(`${where} is only in ${versioned} of ${jar.name}, which ` +
+        (jar.manifest.get("multi-release")?.trim().toLowerCase() === "true" ?
+          `Java ${check.javaVersion} does not read` : "is no Multi-Release jar"));
+    }
+  }
   const guess = nearest(className, jars.flatMap((jar) => jar.classNames()));
-  return new ToolError(`${pack.file}: the main class ${className} is in none of the jars searched ` +
+  return new ToolError(`${where} is in none of the jars searched ` +
     `(${jars.map((jar) => jar.name).join(", ")})${guess ? `: did you mean ${guess}?` : ""}`);
 }
 
@@ -79,12 +91,9 @@ function checkMain(check, className, walk) {
   const where = `${check.pack.file}: the main class ${className}`;
   const { classFile, entry } = walk.classes[0];
   if (walk.fx || walk.main === "static") return;
-  if (walk.main === "modern") {
-    const forJava = `its main method is one only Java ${INSTANCE_MAIN_JAVA} and later start`;
-    if (!needsJava(check, INSTANCE_MAIN_JAVA, `${className}: ${forJava}`)) {
-      throw new ToolError(`${where} has no public static void main(String[]): ${forJava}, ` +
-        `the runtime is ${check.javaVersion}`);
-    }
+  const forJava = `its main method is an instance or argument-less one, which only Java ${INSTANCE_MAIN_JAVA} ` +
+    "and later start";
+  if (walk.main === "modern" && needsJava(check, INSTANCE_MAIN_JAVA, `${className}: ${forJava}`)) {
     if (!instantiable(classFile) && !classFile.methods.some((m) => m.name === "main" && (m.access & ACC_STATIC))) {
       throw new ToolError(`${where} (${entry.jar.name}) has an instance main method but cannot be made: ` +
         "it needs a constructor without arguments that is not private, and must not be abstract");
@@ -96,9 +105,31 @@ function checkMain(check, className, walk) {
       `${walk.outside} is not in the jars (the runtime's classes are not read)`);
     return;
   }
+  if (walk.main === "modern") {
+    throw new ToolError(`${where} has no public static void main(String[]): ${forJava}, ` +
+      `the runtime is ${check.javaVersion}`);
+  }
   throw new ToolError(`${where} (${entry.jar.name}) has no main method the VM can start: ` +
     "it needs public static void main(String[] args), declared or inherited" +
     (check.feature === null || check.feature >= INSTANCE_MAIN_JAVA ? " (or, on Java 25, an instance main)" : ""));
+}
+
+// A class compiled for a newer Java than the runtime's stops the VM; one
+// compiled with preview features runs only on its own Java, with them on.
+function checkVersion(check, className, { classFile, entry }) {
+  const release = javaOfMajor(classFile.major);
+  const compiled = `${classFile.thisClass} (${entry.jar.name}) is compiled for Java ${release}`;
+  const where = `${check.pack.file}: the ${classFile.thisClass === className ? "main class" : "superclass"} `;
+  if (!needsJava(check, Number(release) || 1, compiled)) {
+    throw new ToolError(`${where}${compiled}, the runtime is ${check.javaVersion}: bundle a Java ${release} ` +
+      `runtime or compile for Java ${check.feature} (--release ${check.feature})`);
+  }
+  const preview = classFile.minor === 0xffff;
+  if (preview && ((check.feature !== null && check.feature !== Number(release)) ||
+      !check.pack.vmOptions.includes("--enable-preview"))) {
+    throw new ToolError(`${where}${compiled} with its preview features: only Java ${release} runs it, with ` +
+      '"--enable-preview" in "vmOptions"');
+  }
 }
 
 // Checks the main class, looked up in searched (the class path, or the main
@@ -106,13 +137,8 @@ function checkMain(check, className, walk) {
 // { pack, feature (null without a runtime), javaVersion, notes, warnings }.
 export function checkMainClass(check, jars, className, searched = jars) {
   const found = findClass(searched, className);
-  if (!found) throw notFound(check.pack, searched, className);
+  if (!found) throw notFound(check, searched, className);
   const walk = walkSuperclasses(jars, found);
-  const java = Number(javaOfMajor(walk.major)) || 1;
-  const compiled = `${className} (${found.jar.name}) is compiled for Java ${javaOfMajor(walk.major)}`;
-  if (!needsJava(check, java, compiled)) {
-    throw new ToolError(`${check.pack.file}: the main class ${compiled}, the runtime is ${check.javaVersion}: ` +
-      `bundle a Java ${javaOfMajor(walk.major)} runtime or compile for Java ${check.feature} (--release ${check.feature})`);
-  }
+  checkVersion(check, className, walk.newest);
   checkMain(check, className, walk);
 }
