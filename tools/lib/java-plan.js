@@ -57,15 +57,22 @@ function checkRequired(plan, missing) {
   }
 }
 
-function packForModulePath(plan, jars, main) {
+function packForModulePath(plan, jars) {
   const { jars: modules, missing } = modulePathJars(jars);
   checkRequired(plan, missing);
   plan.modulePath = modules.map((jar) => jar.entry);
   plan.classPath = plan.classPath.filter((entry) => !plan.modulePath.includes(entry));
   plan.vmOptionGroups.push({ origin: "the module path: the app's modules, in mods\\",
     options: ["--module-path", "%EXEDIR%\\mods"] });
-  plan.mainClass = { value: `-m ${main.name}/${main.className}`, origin: `the main module and class: ${main.origin}`,
-    className: main.className };
+}
+
+// The mainclass line that starts className, checked in the jars: the class,
+// or "-m module/class" for a module launch. For the app's main class and
+// for each launcher's own.
+export function mainClassLine(plan, className, origin) {
+  const { check, jars, module } = plan.java;
+  checkMainClass(check, jars, className, module ? [module.holder] : jars);
+  return { value: module ? `-m ${module.name}/${className}` : className, origin, className };
 }
 
 // Completes the plan (as planApp begins it) from what the jars hold.
@@ -75,17 +82,17 @@ export function planJava(plan, manifest) {
   const check = { pack, feature, javaVersion: plan.jvm.javaVersion, notes: plan.notes, warnings: plan.warnings };
   const jars = plan.classPath.map((entry) => Object.assign(openJar(entry.file, feature), { entry }));
   for (const jar of jars) jar.module = declaredModule(jar);
+  const module = mainModule(plan, jars);
+  plan.java = { check, jars, module };
   plan.modulePath = [];
-  const main = mainModule(plan, jars);
-  if (main) {
-    packForModulePath(plan, jars, main);
-    checkMainClass(check, jars, main.className, [main.holder]);
+  if (module) {
+    packForModulePath(plan, jars);
+    plan.mainClass = mainClassLine(plan, module.className, `the main module and class: ${module.origin}`);
+  } else if (plan.mainClass.value) {
+    plan.mainClass = mainClassLine(plan, plan.mainClass.value, plan.mainClass.origin);
   } else {
-    if (!plan.mainClass.value) {
-      throw new ToolError(`${pack.file}: "mainClass" is missing and "mainJar" ${jars[0].name} has no Main-Class ` +
-        "in its manifest");
-    }
-    checkMainClass(check, jars, plan.mainClass.value);
+    throw new ToolError(`${pack.file}: "mainClass" is missing and "mainJar" ${jars[0].name} has no Main-Class ` +
+      "in its manifest");
   }
   const mainJarFolder = plan.modulePath.includes(jars[0].entry) ? "mods" : "lib";
   const extras = launchExtras(plan, jars[0], manifest, mainJarFolder);
