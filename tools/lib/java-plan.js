@@ -98,6 +98,7 @@ export function planJava(plan, manifest) {
   const extras = launchExtras(plan, jars[0], manifest, mainJarFolder);
   plan.files = extras.files;
   if (extras.options.length > 0) {
-    plan.vmOptionGroups.push({ origin: `what java -jar does with ${jars[0].name}'s manifest`, options: extras.options });
+    plan.vmOptionGroups.push({ origin: `what java -jar does with ${jars[0].name}'s manifest`,
+      options: extras.options });
   }
 }

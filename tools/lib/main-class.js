@@ -23,9 +23,8 @@ export function javaFeature(version) {
 // launcher starts (instance, not public, or without arguments), or null.
 export function declaredMain(classFile) {
   const mains = classFile.methods.filter((m) => m.name === "main" && (m.descriptor === ARGS || m.descriptor === "()V"));
-  if (mains.some((m) => m.descriptor === ARGS && (m.access & (ACC_PUBLIC | ACC_STATIC)) === (ACC_PUBLIC | ACC_STATIC))) {
-    return "static";
-  }
+  const publicStatic = ACC_PUBLIC | ACC_STATIC;
+  if (mains.some((m) => m.descriptor === ARGS && (m.access & publicStatic) === publicStatic)) return "static";
   return mains.some((m) => !(m.access & ACC_PRIVATE)) ? "modern" : null;
 }
 
