@@ -82,7 +82,7 @@ export function planApp(pack) {
   }
   const vmOptionGroups = [{ origin: '"vmOptions"', options: pack.vmOptions },
     { origin: `what java -jar takes from ${mainJarName}'s manifest`,
-      options: manifestVmOptions(manifest, mainJarName, notes) }];
+      options: manifestVmOptions(manifest, mainJarName) }];
   const plan = {
     pack, notes, warnings: [], mainClass, jvm: vm(pack, notes), classPath: classPath(pack, notes),
     vmOptionGroups: vmOptionGroups.filter((g) => g.options.length > 0),

@@ -69,7 +69,7 @@ export function followClassPath(jar, seen, notes) {
 }
 
 // The VM options "java -jar" derives from the main jar's manifest.
-export function manifestVmOptions(manifest, jarName, notes) {
+export function manifestVmOptions(manifest, jarName) {
   const options = [];
   for (const [attribute, option] of [["add-opens", "--add-opens"], ["add-exports", "--add-exports"]]) {
     for (const target of (manifest.get(attribute) || "").split(/\s+/).filter(Boolean)) {
