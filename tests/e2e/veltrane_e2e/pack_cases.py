@@ -1,0 +1,59 @@
+"""veltrane-pack: packed apps started, a class-path one unzipped, a modular one."""
+
+import os
+import shlex
+import subprocess
+import zipfile
+
+from .case import case
+from .expect import expect_equal
+
+
+@case
+def packed_sample_app_unzipped_and_opened_with_a_document(c):
+    sample = c.run.sample_app(c.path("sample"))
+    c.probe("sample/runtime/bin/javaw.exe")
+    c.write("sample/runtime/release", 'JAVA_VERSION="17.0.2"\n')
+    c.run.pack(os.path.join(sample, "pack.json"), c.path("dist"))
+    with zipfile.ZipFile(c.path("dist/HelloApp-1.2.3-win64.zip")) as archive:
+        archive.extractall(c.path("My Apps"))
+    app = "My Apps/Hello App/"
+    expect_equal(sorted(os.listdir(c.path(app))), ["HelloApp.config", "HelloApp.exe", "lib", "runtime"],
+                 "the unpacked app folder")
+    document = c.write("docs/letter one.txt", "")
+    c.mkdir("elsewhere")
+    exit_code, report = c.launch('"%s" "%s"' % (c.win(app + "HelloApp.exe"), document),
+                                 app=app + "HelloApp.exe", cwd="elsewhere",
+                                 caption="Error starting Hello App")
+    expect_equal((exit_code, report), (0, None), "exit code and report")
+    folder = c.win(app[:-1])
+    classes = ";".join(folder + "\\lib\\" + jar for jar in ("hello.jar", "greeting.jar", "words.jar"))
+    expect_equal(c.record(app + "runtime/bin/javaw.exe")[0],
+                 '"%s\\runtime\\bin\\javaw.exe" -Xmx256m "-Dhello.home=%s" '
+                 '--add-opens=java.base/java.lang=ALL-UNNAMED -classpath "%s" com.example.hello.Main '
+                 '--greet "%s"' % (folder, folder, classes, document), "the VM's command line")
+
+
+@case
+def packed_modular_app_starts_its_main_module_from_the_module_path(c):
+    sample = c.run.sample_app(c.path("sample")) + "/modular"
+    c.probe("sample/modular/runtime/bin/javaw.exe")
+    c.write("sample/modular/runtime/release", 'JAVA_VERSION="17.0.2"\n')
+    c.run.pack(os.path.join(sample, "pack.json"), c.path("dist"))
+    app = "dist/Notes App/"
+    expect_equal(sorted(os.listdir(c.path(app + "mods"))), ["notes.jar", "wordlist.jar"], "mods")
+    c.mkdir("elsewhere")
+    exit_code, report = c.launch('"%s"' % c.win(app + "NotesApp.exe"), app=app + "NotesApp.exe",
+                                 cwd="elsewhere", caption="Error starting Notes App")
+    expect_equal((exit_code, report), (0, None), "exit code and report")
+    command = c.record(app + "runtime/bin/javaw.exe")[0]
+    folder = c.win(app[:-1])
+    expect_equal(command, '"%s\\runtime\\bin\\javaw.exe" --module-path "%s\\mods"  '
+                 '-m com.example.notes/com.example.notes.Main ' % (folder, folder), "the VM's command line")
+    # The same arguments, their paths on this machine, for this machine's Java.
+    lexer = shlex.shlex(command, posix=True)
+    lexer.whitespace_split, lexer.escape = True, ""
+    arguments = [a.replace(c.win(), c.dir).replace("\\", "/") for a in list(lexer)[1:]]
+    result = subprocess.run(["java", *arguments], capture_output=True, text=True)
+    expect_equal(result.stdout, "Notes from module com.example.notes, words from module "
+                 "com.example.wordlist: apple\n", "the app's output on this machine's Java")
