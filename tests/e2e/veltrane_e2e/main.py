@@ -38,6 +38,7 @@ class Run:
         self.utf8 = options.utf8_launcher
         self.console = options.console_launcher
         self.branded = {}
+        self.sample_built = False
 
     def helper(self, name):
         return os.path.join(self.helpers, name + ".exe")
@@ -66,10 +67,11 @@ class Run:
     def sample_app(self, folder):
         """Copies the sample apps of tests/sample-app into folder, built once a run."""
         built = os.path.join(self.work, "sample-app")
-        if not os.path.exists(os.path.join(built, "pack.json")):
+        if not self.sample_built:
             shutil.rmtree(built, ignore_errors=True)
             subprocess.run([os.path.join(REPOSITORY, "tests", "sample-app", "build.sh"), built],
                            check=True, capture_output=True)
+            self.sample_built = True
         shutil.copytree(built, folder)
         return folder
 
