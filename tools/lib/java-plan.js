@@ -39,7 +39,8 @@ function mainModule(plan, jars) {
     throw new ToolError(`${pack.file}: the module ${name} names no main class in its module-info: ` +
       `write "module": "${name}/its.main.Class"`);
   }
-  const origin = key ? '"module"' : `the module-info of ${main.name}`;
+  const origin = [key ? '"module"' : `the module-info of ${main.name}`,
+    ...(pack.mainClass ? ['"mainClass"'] : [])].join(" and ");
   return { name, className, holder, origin };
 }
 
