@@ -8,7 +8,7 @@ import { ToolError } from "./errors.js";
 import { followClassPath, manifestVmOptions, readManifest } from "./jar-manifest.js";
 import { checkRuntime } from "./runtime.js";
 import { runtimeFiles } from "./runtime-tree.js";
-import { printable, windowsNameProblem } from "./windows-names.js";
+import { printable, windowsNameProblem, windowsUpperCase } from "./windows-names.js";
 
 // A jar name the configuration's class path can hold as it is.
 const UNSAFE_JAR_NAME = /[#;%\r\n]/;
@@ -49,12 +49,12 @@ function checkNames(pack, jars) {
     if (problem) {
       throw new ToolError(`${pack.file}: the jar ${printable(jar.file)} (${jar.origin}) ${problem}`);
     }
-    const other = names.get(jar.name.toUpperCase());
+    const other = names.get(windowsUpperCase(jar.name));
     if (other) {
       throw new ToolError(`${pack.file}: two jars named ${jar.name} for lib/: ${other.file} (${other.origin}) ` +
         `and ${jar.file} (${jar.origin})`);
     }
-    names.set(jar.name.toUpperCase(), jar);
+    names.set(windowsUpperCase(jar.name), jar);
   }
 }
 

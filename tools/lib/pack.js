@@ -100,7 +100,7 @@ export async function pack(settings, outDir, log = console.log) {
   const checker = checkerForThisMachine();
   const { staging, remove } = makeStaging(path.resolve(outDir));
   let failed = true;
-  const stopInterrupts = onInterrupt(() => remove(true));
+  const stopInterrupts = onInterrupt(() => failed !== null && remove(true));
   try {
     const outputs = [];
     for (const step of OUTPUT_STEPS) {
@@ -119,9 +119,9 @@ export async function pack(settings, outDir, log = console.log) {
     failed = false;
     return { plan, outputs: outputs.filter((output) => output.kept !== false), check };
   } catch (error) {
+    if (error.keepStaging) failed = null;
     // A signal that ended a child (Ctrl-C reaches the whole process group) ends the pack too.
     await signalsHandled();
-    if (error.keepStaging) failed = null;
     if (error instanceof ToolError || error.code === undefined) throw error;
     throw writeError(outDir, error);
   } finally {
