@@ -185,6 +185,9 @@ test("the fourth version field is reported as ignored; a missing wixl is named",
   assert.equal(version, "1.2.3");
   assert.match(lines.join("\n"), /ignores the fourth field \(4\)/);
   assert.match(lines.join("\n"), /upgrade code \{[0-9A-F-]{36}\}: keep it/);
+  // wixl crashes on a registry key outside Windows-1252: the app's own key is then its upgrade code.
+  const { file, upgradeCode } = build(root, { ...PACK, name: "日本 Draw" }, path.join(root, "c.msi"));
+  assert.ok(table(file, "Registry").some((row) => row[2] === `Software\\${upgradeCode}`));
   assert.throws(() => build(root, PACK, path.join(root, "b.msi"), { PATH: "/nonexistent" }),
     /wixl not found: install the Debian package wixl .*brew install msitools/);
   assert.ok(!fs.existsSync(path.join(root, "b.msi")));

@@ -74,7 +74,8 @@ function runWixl(source, output, time) {
   }
   if (result.error || result.status !== 0) {
     const lines = `${result.stderr || ""}`.split("\n").filter((l) => /\S/.test(l) && !/GLib/.test(l));
-    const said = lines[0] || result.error?.message || `status ${result.status}`;
+    const said = lines[0] || result.error?.message ||
+      (result.signal ? `wixl crashed (${result.signal})` : `status ${result.status}`);
     throw new ToolError(`wixl could not build the MSI: ${said}`);
   }
 }

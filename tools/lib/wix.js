@@ -18,6 +18,18 @@ function formatted(text) {
   return String(text).replace(/[[\]]/g, (bracket) => `[\\${bracket}]`);
 }
 
+// The letters of Windows-1252, the code page wixl writes a registry key in.
+const WINDOWS_1252 = new Set(new TextDecoder("windows-1252").decode(Uint8Array.from({ length: 256 }, (_, i) => i)));
+
+// The app's own registry key: Software\<vendor>\<name>, or, where those hold
+// a letter outside Windows-1252 (on which wixl 0.101 crashes), the upgrade
+// code, as much the app's own.
+function ownKey(app) {
+  const parts = app.vendor ? [app.vendor, app.name] : [app.name];
+  if (![...parts.join("")].every((c) => WINDOWS_1252.has(c))) return `Software\\${app.upgradeCode}`;
+  return `Software\\${parts.map(formatted).join("\\")}`;
+}
+
 function id(prefix, relative) {
   return prefix + crypto.createHash("sha1").update(relative, "utf8").digest("hex").slice(0, 24);
 }
@@ -138,8 +150,7 @@ function componentRefs(app) {
 // associations [{extension, description, iconFile}], upgradeCode, productCode,
 // header (the lines of the comment that opens the source).
 export function wixSource(app) {
-  const full = { ...app, root: app.scope === "machine" ? "HKLM" : "HKCU",
-    ownKey: `Software\\${app.vendor ? `${formatted(app.vendor)}\\` : ""}${formatted(app.name)}` };
+  const full = { ...app, root: app.scope === "machine" ? "HKLM" : "HKCU", ownKey: ownKey(app) };
   const manufacturer = app.vendor || app.name;
   const product = element("Product", { Id: app.productCode, Name: app.name, Language: "1033",
     Version: app.version, Manufacturer: manufacturer, UpgradeCode: app.upgradeCode }, [
