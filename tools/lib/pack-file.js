@@ -17,6 +17,12 @@ const NOT_IN_FILE_NAMES = /[\\/:*?"<>|\u0000-\u001f]/;
 // and Ctrl-Z ends the whole file.
 const NOT_IN_CONFIG = /[#\r\n\u0000\u001a]/;
 
+// Why a character cannot stand in a configuration value, for the message.
+function configProblem(character) {
+  const why = character === "#" ? "starts a comment" : character === "\u001a" ? "ends the whole file" : "ends a line";
+  return `holds ${showCharacter(character)}, which ${why} in the configuration`;
+}
+
 function fail(context, key, message) {
   throw new ToolError(`${context.file}: "${key}" ${message}`);
 }
@@ -29,7 +35,7 @@ function text(context, key, value) {
 function configText(context, key, value) {
   text(context, key, value);
   const found = NOT_IN_CONFIG.exec(value);
-  if (found) fail(context, key, `holds ${showCharacter(found[0])}, which ends a line of the configuration`);
+  if (found) fail(context, key, configProblem(found[0]));
   return value;
 }
 
@@ -56,9 +62,7 @@ function textList(context, key, value) {
   }
   value.forEach((item, index) => {
     const found = NOT_IN_CONFIG.exec(item);
-    if (found) {
-      fail(context, key, `item ${index + 1} holds ${showCharacter(found[0])}, which ends a line of the configuration`);
-    }
+    if (found) fail(context, key, `item ${index + 1} ${configProblem(found[0])}`);
   });
   return value;
 }
