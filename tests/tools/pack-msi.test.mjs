@@ -43,6 +43,7 @@ const mistakes = [
   ["a version Windows Installer cannot order", { version: "1.256.0" }, ["--msi"], {},
     /major and minor up to 255/],
   ["an unknown installer key", { installScope: "all" }, [], {}, /"installScope" must be "user" or "machine"/],
+  ["a vendor that splits a registry key", { vendor: "Acme\\Labs" }, ["--msi"], {}, /"vendor" holds "\\", which splits/],
   ["the password's variable unset", { sign: { pkcs12: keys.pfx, passwordEnv: "NOT_SET_HERE" } }, [], {},
     /NOT_SET_HERE \(named by "passwordEnv"\) is not set/],
   ["a wrong PIN", { sign: token, outputs: ["folder", "zip", "msi"] }, [], { TOKEN_PIN: "9999" },

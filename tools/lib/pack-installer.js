@@ -40,7 +40,13 @@ export function installerSettings(pack, options = {}) {
   pack.outputs = [...(pack.outputs || ["folder", "zip"])];
   if (options.msi && !pack.outputs.includes("msi")) pack.outputs.push("msi");
   pack.msi = readMsiSettings(pack, pack.file);
-  if (pack.outputs.includes("msi")) msiVersion(pack.version.text, pack.file);
+  if (pack.outputs.includes("msi")) {
+    msiVersion(pack.version.text, pack.file);
+    // The vendor names a registry key of the MSI's own, which a backslash would split.
+    if (pack.vendor?.includes("\\")) {
+      throw new ToolError(`${pack.file}: "vendor" holds "\\", which splits the MSI's registry key`);
+    }
+  }
   const signFileName = options.sign ? path.resolve(options.sign) : null;
   if (signFileName && pack.sign) {
     throw new ToolError(`${pack.file}: "sign" is there, and --sign gives another: keep one`);
