@@ -87,6 +87,10 @@ const mistakes = [
   ["preview features without --enable-preview", {}, (f) => mainJar(f, { minor: 0xffff, methods: [STATIC_MAIN] }), /com\.example\.Main \(app\.jar\) is compiled for Java 17 with its preview features: only Java 17 runs it, with "--enable-preview"/],
   ["instance main on a 17 runtime", {}, (f) => mainJar(f, { methods: [[0, "main", "()V"]] }), /has no public static void main\(String\[\]\): .* only Java 25 and later start, the runtime is 17\.0\.2/],
   ["class only in META-INF/versions/21/ on a 17 runtime", {}, (f) => mainJar(f, undefined, { "Multi-Release": "true" }, "META-INF/versions/21/com/example/Main.class"), /com\.example\.Main is only in META-INF\/versions\/21\/com\/example\/Main\.class of app\.jar, which Java 17\.0\.2 does not read/],
+  ["JavaFX Application subclass, a runtime without JavaFX", {}, (f) => {
+    mainJar(f, { superName: "javafx/application/Application" });
+    fs.appendFileSync(path.join(f, "runtime", "release"), 'MODULES="java.base java.desktop"\n');
+  }, /JavaFX Application started from the class path: .* and it does not: link JavaFX into the runtime/],
   ["module that no jar declares", { module: "com.example.app/com.example.Main" }, null, /"module" names com\.example\.app, which no jar declares \(modules: none\)/],
   ["a Ctrl-Z, which ends the configuration", { vmOptions: ["-Da=\u001a"] }, null, /"vmOptions" item 1 holds U\+001A/],
   ['"#" in jvm', { jvm: "C:\\j#\\javaw.exe" }, null, /"jvm" holds "#"/],
@@ -200,7 +204,11 @@ const startable = [
     mainJar(f, { superName: "com/example/Base" });
     jar(path.join(f, "lib", "dep.jar"), {}, { "com/example/Base.class": classFile({ name: "com/example/Base", methods: [STATIC_MAIN] }) });
   }, /Check: veltrane-check/],
-  ["JavaFX Application subclass", {}, (f) => mainJar(f, { superName: "javafx/application/Application" }), /Check: veltrane-check/],
+  ["JavaFX Application subclass, JavaFX in the runtime", {}, (f) => {
+    mainJar(f, { superName: "javafx/application/Application" });
+    fs.appendFileSync(path.join(f, "runtime", "release"), 'MODULES="java.base javafx.base javafx.graphics"\n');
+  }, /Check: veltrane-check/],
+  ["JavaFX Application subclass, no runtime bundled", { runtime: undefined }, (f) => mainJar(f, { superName: "javafx/application/Application" }), /warning: com\.example\.Main is a JavaFX Application started from the class path: the VM stops with "JavaFX runtime components are missing"/],
   ["superclass in the runtime: not checked", {}, (f) => mainJar(f, { superName: "javax/swing/JFrame" }), /note: the main method of com\.example\.Main could not be checked: its superclass javax\.swing\.JFrame is not in the jars/],
   ["only in META-INF/versions/17/ of a multi-release jar", {}, (f) => mainJar(f, undefined, { "Multi-Release": "true" }, "META-INF/versions/17/com/example/Main.class"), /Check: veltrane-check/],
   ["instance main on a 25 runtime", {}, (f) => {

@@ -67,12 +67,26 @@ function packForModulePath(plan, jars) {
     options: ["--module-path", "%EXEDIR%\\mods"] });
 }
 
+// The VM's launcher starts a JavaFX Application subclass only when the
+// javafx.graphics module is in the boot layer: from the class path, that
+// means in the runtime.
+function checkJavaFxOnClassPath(plan, className) {
+  const inRuntime = plan.pack.runtime ? runtimeModules(plan.pack.runtime) : null;
+  if (inRuntime && inRuntime.has("javafx.graphics")) return;
+  const problem = `${className} is a JavaFX Application started from the class path: the VM stops with ` +
+    '"JavaFX runtime components are missing" unless the runtime holds the javafx.graphics module';
+  const remedy = 'link JavaFX into the runtime, or start the app as a module ("module")';
+  if (inRuntime) throw new ToolError(`${plan.pack.file}: ${problem}, and it does not: ${remedy}`);
+  plan.warnings.push(`${problem}: ${remedy}`);
+}
+
 // The mainclass line that starts className, checked in the jars: the class,
 // or "-m module/class" for a module launch. For the app's main class and
 // for each launcher's own.
 export function mainClassLine(plan, className, origin) {
   const { check, jars, module } = plan.java;
-  checkMainClass(check, jars, className, module ? [module.holder] : jars);
+  const fx = checkMainClass(check, jars, className, module ? [module.holder] : jars);
+  if (fx && !module) checkJavaFxOnClassPath(plan, className);
   return { value: module ? `-m ${module.name}/${className}` : className, origin, className };
 }
 

@@ -134,10 +134,12 @@ function checkVersion(check, className, { classFile, entry }) {
 // Checks the main class, looked up in searched (the class path, or the main
 // module's jar) in the VM's order, its superclasses in all the jars. check:
 // { pack, feature (null without a runtime), javaVersion, notes, warnings }.
+// Returns whether it is a JavaFX Application.
 export function checkMainClass(check, jars, className, searched = jars) {
   const found = findClass(searched, className);
   if (!found) throw notFound(check, searched, className);
   const walk = walkSuperclasses(jars, found);
   checkVersion(check, className, walk.newest);
   checkMain(check, className, walk);
+  return walk.fx;
 }
