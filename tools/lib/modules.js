@@ -60,8 +60,10 @@ export function runtimeModules(folder) {
 // out. Names required that no jar holds are left in missing. jars: opened
 // jars with their declared module (or null).
 export function modulePathJars(jars) {
-  const byName = new Map();
-  for (const jar of jars) byName.set(jar.module ? jar.module.name : automaticModuleName(jar.name, jar.manifest), jar);
+  // A named module wins over a plain jar whose automatic name is the same.
+  const byName = new Map(jars.filter((jar) => !jar.module)
+    .map((jar) => [automaticModuleName(jar.name, jar.manifest), jar]));
+  for (const jar of jars.filter((j) => j.module)) byName.set(jar.module.name, jar);
   const chosen = new Set(jars.filter((jar) => jar.module));
   const missing = new Map();
   const pending = [...chosen];
