@@ -7,6 +7,7 @@
 #include "launcher/path_install.h"
 #include "launcher/program_search.h"
 #include "launcher/report_shortening.h"
+#include "launcher/start_information.h"
 
 namespace veltrane {
 
@@ -47,9 +48,12 @@ int launchApp(Platform& platform, const WrapperConfiguration& configuration) {
     return showFailureReport(platform, configuration, startingErrorNumber(configuration));
   }
   installPathAssignment(platform, configuration.pathAssignment());
+  SpawnOptions options;
+  options.currentFolderFirst = false;
+  options.startup = vmStartInformation(platform, configuration.mode());
   int errorNumber = kNoError;
   const int status = spawnAndWait(platform, configuration.jvmCommand(),
-                                  childArguments(configuration), errorNumber);
+                                  childArguments(configuration), errorNumber, options);
   // Every start that fails leaves its reason; one that ran leaves none.
   if (errorNumber == kNoError) {
     return status;
