@@ -26,6 +26,15 @@ std::vector<std::string> childArguments(const WrapperConfiguration& configuratio
           configuration.classpathArgument(), configuration.mainClass(), configuration.appParams()};
 }
 
+SpawnOptions vmSpawnOptions(Platform& platform, LaunchMode mode) {
+  SpawnOptions options;
+  // An app is opened with a document in any folder: a javaw.exe planted
+  // beside the document must not be the program that starts.
+  options.currentFolderFirst = mode == LaunchMode::kClassic;
+  options.startup = vmStartInformation(platform, mode);
+  return options;
+}
+
 namespace {
 
 int showFailureReport(Platform& platform, const WrapperConfiguration& configuration,
@@ -48,12 +57,10 @@ int launchApp(Platform& platform, const WrapperConfiguration& configuration) {
     return showFailureReport(platform, configuration, startingErrorNumber(configuration));
   }
   installPathAssignment(platform, configuration.pathAssignment());
-  SpawnOptions options;
-  options.currentFolderFirst = false;
-  options.startup = vmStartInformation(platform, configuration.mode());
   int errorNumber = kNoError;
-  const int status = spawnAndWait(platform, configuration.jvmCommand(),
-                                  childArguments(configuration), errorNumber, options);
+  const int status =
+      spawnAndWait(platform, configuration.jvmCommand(), childArguments(configuration), errorNumber,
+                   vmSpawnOptions(platform, configuration.mode()));
   // Every start that fails leaves its reason; one that ran leaves none.
   if (errorNumber == kNoError) {
     return status;

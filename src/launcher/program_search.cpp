@@ -175,8 +175,6 @@ int spawnAndWait(Platform& platform, const std::string& program,
                  const std::vector<std::string>& arguments, int& errorNumber,
                  const SpawnOptions& options) {
   const Launch launch{joinArguments(arguments), options.startup};
-  // An app is opened with a document in any folder: a javaw.exe planted
-  // beside the document must not be the program that starts.
   Attempt attempt = options.currentFolderFirst || !isBareName(program)
                         ? tryCandidate(platform, program, launch)
                         : failure(kNoSuchFile, kErrorFileNotFound);
