@@ -32,9 +32,9 @@ struct SpawnOptions {
 //
 // The name is tried as given (a bare file name in the current directory,
 // unless the options say PATH only); when it is missing there and the name
-// holds no directory, every directory of the current PATH is tried in order. A name whose last
-// component has no
-// "." is probed with ".com", ".exe", ".bat" and ".cmd".
+// holds no directory, every directory of the current PATH is tried in
+// order. A name whose last component has no "." is probed with ".com",
+// ".exe", ".bat" and ".cmd".
 int spawnAndWait(Platform& platform, const std::string& program,
                  const std::vector<std::string>& arguments, int& errorNumber,
                  const SpawnOptions& options = {});
