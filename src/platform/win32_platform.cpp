@@ -199,23 +199,25 @@ bool Win32Platform::readFile(const std::string& path, ByteSink& sink, SystemErro
 
 ProcessOutcome Win32Platform::runProcess(const std::string& application,
                                          const std::string& commandLine,
-                                         const StartInformation& information) {
+                                         const StartInformation& startup) {
   ProcessOutcome outcome;
   // CreateProcessA may write into the command line, so it gets a copy, and
   // into the title too, so that is one as well.
   std::string writableCommandLine = commandLine;
-  std::string title = information.title;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = information.flags;
-  startup.lpTitle = title.empty() ? nullptr : title.data();
-  startup.wShowWindow = information.showWindow;
+  std::string title = startup.title;
+  STARTUPINFOA information = {};
+  information.cb = sizeof(information);
+  information.dwFlags = startup.flags;
+  information.lpTitle = title.empty() ? nullptr : title.data();
+  information.wShowWindow = startup.showWindow;
   // Never with STARTF_USESTDHANDLES: the child inherits the standard
   // handles as it always did, and this field holds only the hot key.
-  startup.hStdInput = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(information.hotKey));
+  information.hStdInput =
+      reinterpret_cast<HANDLE>(  // NOLINT(performance-no-int-to-ptr): the hot key's field
+          static_cast<std::uintptr_t>(startup.hotKey));
   PROCESS_INFORMATION process = {};
   if (CreateProcessA(application.c_str(), writableCommandLine.data(), nullptr, nullptr, TRUE, 0,
-                     nullptr, nullptr, &startup, &process) == FALSE) {
+                     nullptr, nullptr, &information, &process) == FALSE) {
     outcome.error = GetLastError();
     return outcome;
   }
