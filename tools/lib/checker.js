@@ -41,6 +41,17 @@ export function checkApp(exe, checker) {
   return { lines, summary: report.summary };
 }
 
+// Checks each exe of the app folder; with several, each line names its exe
+// and the summary counts them all.
+export function checkApps(exes, checker) {
+  const checks = exes.map((exe) => checkApp(exe, checker));
+  if (checks.length === 1 || checks[0].skipped) return checks[0];
+  const summary = { errors: 0, warnings: 0, notes: 0 };
+  checks.forEach((check) => Object.keys(summary).forEach((k) => { summary[k] += check.summary[k]; }));
+  return { summary, lines: checks.flatMap((check, index) =>
+    check.lines.map((line) => `${path.basename(exes[index])}: ${line}`)) };
+}
+
 // The checker to run here, or null where its Linux build cannot run.
 export function checkerForThisMachine() {
   return canCheckHere() ? assetPath("veltrane-check") : null;
