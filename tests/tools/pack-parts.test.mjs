@@ -3,9 +3,11 @@
 import assert from "node:assert/strict";
 import { test } from "node:test";
 
+import { appIdProblem, defaultAppId } from "../../tools/lib/app-id.js";
 import { quoteArgument } from "../../tools/lib/app-config.js";
 import { parseManifest } from "../../tools/lib/jar-manifest.js";
 import { compareJavaVersions } from "../../tools/lib/runtime.js";
+import { fileNameProblem } from "../../tools/lib/windows-names.js";
 import { entryTime } from "../../tools/lib/zip.js";
 
 const quoting = [
@@ -40,4 +42,23 @@ test("zip time: 1980-02-01 by default, SOURCE_DATE_EPOCH when set, never before 
   assert.deepEqual([{}, { SOURCE_DATE_EPOCH: "1700000000" }, { SOURCE_DATE_EPOCH: "0" }].map(entryTime),
     [318211200, 1700000000, 318211200]);
   assert.throws(() => entryTime({ SOURCE_DATE_EPOCH: "soon" }), /SOURCE_DATE_EPOCH is "soon"/);
+});
+
+// [vendor, name, the default AppUserModelID]; the last two are cut to 128 characters.
+const appIds = [["Acme Corp", "Orbit Notes", "AcmeCorp.OrbitNotes"], [undefined, "Hello App", "HelloApp"],
+  [" Acme.", "..Draw\t2", "Acme.Draw2"], ["A".repeat(100), "B".repeat(100), `${"A".repeat(100)}.${"B".repeat(27)}`],
+  ["A".repeat(127), "B", "A".repeat(127)]];
+test("the default AppUserModelID is <vendor>.<name> made valid; a given one is checked", () => {
+  for (const [vendor, name, id] of appIds) {
+    assert.equal(defaultAppId(vendor, name), id);
+    assert.equal(appIdProblem(id), null);
+  }
+  assert.deepEqual(["Acme Draw", "Acme..Draw", "A".repeat(129)].map((id) => appIdProblem(id)?.split(" ").pop()),
+    ["character", "dots", "allowed"]);
+});
+
+test("Windows file names: reserved characters, trailing dots and blanks, device names", () => {
+  assert.deepEqual(["modes", "a.b.txt", "console.txt", "a:b", "a.", "b ", "CON", "nul.txt", "com1", ""]
+    .map((name) => fileNameProblem(name) === null), [true, true, true, false, false, false, false, false, false,
+    false]);
 });
