@@ -3,11 +3,12 @@
 import assert from "node:assert/strict";
 import { test } from "node:test";
 
-import { appIdProblem, defaultAppId } from "../../tools/lib/app-id.js";
 import { quoteArgument } from "../../tools/lib/app-config.js";
+import { defaultAppId } from "../../tools/lib/app-id.js";
+import { checkAppUserModelId } from "../../tools/lib/brand.js";
 import { parseManifest } from "../../tools/lib/jar-manifest.js";
 import { compareJavaVersions } from "../../tools/lib/runtime.js";
-import { fileNameProblem } from "../../tools/lib/windows-names.js";
+import { caseClash, windowsNameProblem, windowsPathProblem } from "../../tools/lib/windows-names.js";
 import { entryTime } from "../../tools/lib/zip.js";
 
 const quoting = [
@@ -44,21 +45,49 @@ test("zip time: 1980-02-01 by default, SOURCE_DATE_EPOCH when set, never before 
   assert.throws(() => entryTime({ SOURCE_DATE_EPOCH: "soon" }), /SOURCE_DATE_EPOCH is "soon"/);
 });
 
-// [vendor, name, the default AppUserModelID]; the last two are cut to 128 characters.
-const appIds = [["Acme Corp", "Orbit Notes", "AcmeCorp.OrbitNotes"], [undefined, "Hello App", "HelloApp"],
-  [" Acme.", "..Draw\t2", "Acme.Draw2"], ["A".repeat(100), "B".repeat(100), `${"A".repeat(100)}.${"B".repeat(27)}`],
-  ["A".repeat(127), "B", "A".repeat(127)]];
-test("the default AppUserModelID is <vendor>.<name> made valid; a given one is checked", () => {
-  for (const [vendor, name, id] of appIds) {
-    assert.equal(defaultAppId(vendor, name), id);
-    assert.equal(appIdProblem(id), null);
+const windowsNames = [
+  ["lib", null],
+  ["日本.jar", null],
+  ["a;b", null],
+  ["a;b", /splits the class path/, { separators: true }],
+  ["..\\evil.jar", /holds "\\"/],
+  ["x:stream", /holds ":"/],
+  ["a\u001ab", /control character U\+001A/],
+  ["a\nb", /control character U\+000A/],
+  ["name.", /ends in a dot/],
+  ["name ", /ends in a blank/],
+  ["", /is empty/],
+  ["CON", /device name CON/],
+  ["nul.txt", /device name NUL/],
+  ["Lpt9.tar.gz", /device name LPT9/],
+  ["COM\u00b9", /device name COM\u00b9/],
+  ["CONSOLE", null],
+  ["COM10", null],
+];
+test("file names as Windows reads them", () => {
+  for (const [name, problem, options] of windowsNames) {
+    const found = windowsNameProblem(name, options);
+    if (problem) assert.match(found ?? "", problem, JSON.stringify(name));
+    else assert.equal(found, null, JSON.stringify(name));
   }
-  assert.deepEqual(["Acme Draw", "Acme..Draw", "A".repeat(129)].map((id) => appIdProblem(id)?.split(" ").pop()),
-    ["character", "dots", "allowed"]);
+  assert.match(windowsPathProblem("bin/x:stream/a"), /^"x:stream" holds ":"/);
 });
 
-test("Windows file names: reserved characters, trailing dots and blanks, device names", () => {
-  assert.deepEqual(["modes", "a.b.txt", "console.txt", "a:b", "a.", "b ", "CON", "nul.txt", "com1", ""]
-    .map((name) => fileNameProblem(name) === null), [true, true, true, false, false, false, false, false, false,
-    false]);
+test("one folder cannot hold two names that differ only in case", () => {
+  assert.deepEqual(caseClash(["legal/NOTICE", "legal/notice"]), ["legal/NOTICE", "legal/notice"]);
+  assert.deepEqual(caseClash(["Lib/a", "lib/b"]), ["Lib", "lib"]);
+  assert.equal(caseClash(["a/NOTICE", "b/notice", "stra\u00dfe", "STRASSE"]), null);
+});
+
+// [vendor, name, the default AppUserModelID]: what Windows takes, at most 128 characters;
+// pinned, since a changed default would part the next version from the last on the taskbar.
+const appIds = [["Acme Corp", "Orbit Notes", "AcmeCorp.OrbitNotes"], [undefined, "Hello App", "HelloApp"],
+  [" Acme.", "..Draw\t2", "Acme.Draw2"], ["Café", "Ünïcode Nötes", "Caf.ncodeNtes"],
+  ["Acme", "日本", "Acme.App5c0f97a04d304cd8"], ["A".repeat(100), "B".repeat(100), `${"A".repeat(100)}.${"B".repeat(27)}`],
+  ["A".repeat(127), "B", "A".repeat(127)]];
+test("the default AppUserModelID is <vendor>.<name> made valid", () => {
+  for (const [vendor, name, id] of appIds) {
+    assert.equal(defaultAppId(vendor, name), id);
+    assert.doesNotThrow(() => checkAppUserModelId("pack.json", id));
+  }
 });

@@ -72,7 +72,7 @@ const mistakes = [
   ["a launcher's key mistyped", { launchers: [{ exeName: "Demo", mainclass: "x.Main" }] }, null, /"launchers\[0\]": unknown key "mainclass"/],
   ["console beside launchers", { console: true, launchers: [{ exeName: "Demo" }] }, null, /"console" belongs to each launcher/],
   ["an association's launcher unknown", { launchers: [{ exeName: "Demo" }], fileAssociations: [{ extension: "dmo", launcher: "Other" }] }, null, /"fileAssociations"\[0\]: "launcher" "Other" is none of the launchers \(Demo\)/],
-  ["an AppUserModelID with a blank", { appUserModelId: "Demo App" }, null, /"appUserModelId" "Demo App" holds a blank/],
+  ["an AppUserModelID with a blank", { appUserModelId: "Demo App" }, null, /"appUserModelId" may hold only ASCII letters, digits and punctuation, no blanks/],
   ["content named lib", { content: ["docs/lib"] }, (f) => fs.mkdirSync(path.join(f, "docs", "lib"), { recursive: true }), /"content\[0\]" would overwrite lib, which the pack writes itself/],
   ["content named as the exe", { content: [{ from: "app.jar", to: "demoapp.EXE" }] }, null, /"content\[0\]" would overwrite DemoApp\.exe/],
   ["content outside the app folder", { content: [{ from: "app.jar", to: "../app.jar" }] }, null, /"content\[0\]" "\.\.\/app\.jar" must stay inside the app folder/],

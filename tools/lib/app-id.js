@@ -1,21 +1,20 @@
-// The AppUserModelID an app's windows, shortcuts and taskbar buttons share:
-// Windows groups and pins by it, so every version of one app keeps the same.
-// At most 128 characters, no blanks, parts separated by dots.
-export const APP_ID_LIMIT = 128;
+// The default AppUserModelID, which an app's windows, shortcuts and taskbar
+// buttons share: Windows groups and pins by it, so every version of one app
+// must keep the same, like the MSI's upgrade code.
+import crypto from "node:crypto";
 
-// What is wrong with id as an AppUserModelID, or null.
-export function appIdProblem(id) {
-  if (typeof id !== "string" || id === "") return "must be a text that is not empty";
-  if (id.length > APP_ID_LIMIT) return `has ${id.length} characters; at most ${APP_ID_LIMIT} are allowed`;
-  if (/[\s\u0000-\u001f]/.test(id)) return `"${id}" holds a blank or a control character`;
-  if (id.split(".").some((part) => part === "")) return `"${id}" has an empty part between dots`;
-  return null;
+import { APP_USER_MODEL_ID_LIMIT } from "./brand.js";
+
+// Printable ASCII without blanks, in non-empty parts between single dots.
+function clean(text) {
+  return (text || "").replace(/[^\x21-\x7e]/g, "").split(".").filter((part) => part !== "").join(".");
 }
 
-// <vendor>.<name> made valid: blanks and empty parts dropped, cut to 128
-// characters at most, never ending in a dot.
+// <vendor>.<name> made valid (see brand.js's checkAppUserModelId), at most
+// 128 characters, never ending in a dot. A name with nothing of that left is
+// "App" and a hash of vendor and name, the same from version to version.
 export function defaultAppId(vendor, name) {
-  const parts = [vendor, name].filter(Boolean).join(".").replace(/[\s\u0000-\u001f]+/g, "")
-    .split(".").filter((part) => part !== "");
-  return parts.join(".").slice(0, APP_ID_LIMIT).replace(/\.+$/, "");
+  const ownName = clean(name) || `App${crypto.createHash("sha256").update(`${vendor || ""}\n${name}`, "utf8")
+    .digest("hex").slice(0, 16)}`;
+  return [clean(vendor), ownName].filter(Boolean).join(".").slice(0, APP_USER_MODEL_ID_LIMIT).replace(/\.+$/, "");
 }

@@ -5,7 +5,7 @@ import fs from "node:fs";
 import path from "node:path";
 
 import { ToolError } from "./errors.js";
-import { fileNameProblem } from "./windows-names.js";
+import { windowsNameProblem, windowsUpperCase } from "./windows-names.js";
 
 // The top-level names the pack writes itself (each launcher's exe and
 // configuration join them).
@@ -20,7 +20,7 @@ function insidePath(context, key, to) {
   const parts = to.split(/[\\/]/);
   for (const part of parts) {
     if (part === "." || part === "..") fail(context, key, `"${to}" must stay inside the app folder`);
-    const problem = fileNameProblem(part);
+    const problem = windowsNameProblem(part);
     if (problem) fail(context, key, `"${to}": "${part}" ${problem}`);
   }
   return parts.join("/");
@@ -63,7 +63,7 @@ function walk(context, entry, source, relative, seen) {
   const real = fs.realpathSync(source);
   if (seen.includes(real)) fail(context, entry.key, `holds ${source}, a link back into a folder it is in`);
   return fs.readdirSync(source).sort().flatMap((name) => {
-    const problem = fileNameProblem(name);
+    const problem = windowsNameProblem(name);
     if (problem) fail(context, entry.key, `holds ${path.join(source, name)}, whose name ${problem}`);
     return walk(context, entry, path.join(source, name), `${relative}/${name}`, [...seen, real]);
   });
@@ -75,13 +75,13 @@ function walk(context, entry, source, relative, seen) {
 export function contentFiles(pack) {
   const context = { file: pack.file };
   const own = new Map([...PACK_OWN, ...pack.launchers.flatMap((l) => [`${l.exeName}.exe`, `${l.exeName}.config`])]
-    .map((name) => [name.toUpperCase(), name]));
+    .map((name) => [windowsUpperCase(name), name]));
   const taken = new Map();
   const files = [];
   for (const entry of pack.content) {
     const top = entry.to.split("/")[0];
-    if (own.has(top.toUpperCase())) {
-      fail(context, entry.key, `would overwrite ${own.get(top.toUpperCase())}, which the pack writes itself`);
+    if (own.has(windowsUpperCase(top))) {
+      fail(context, entry.key, `would overwrite ${own.get(windowsUpperCase(top))}, which the pack writes itself`);
     }
     for (const file of walk(context, entry, entry.source, entry.to, [])) {
       const parts = file.relative.split("/");
@@ -89,11 +89,11 @@ export function contentFiles(pack) {
       parts.forEach((part, index) => {
         const name = parts.slice(0, index + 1).join("/");
         const kind = index === parts.length - 1 ? "file" : "folder";
-        const other = taken.get(name.toUpperCase());
+        const other = taken.get(windowsUpperCase(name));
         if (other && (kind === "file" || other.kind === "file" || other.name !== name)) {
           fail(context, entry.key, `puts ${file.source} at ${name}, where ${other.source} goes as ${other.name}`);
         }
-        if (!other) taken.set(name.toUpperCase(), { kind, name, source: file.source });
+        if (!other) taken.set(windowsUpperCase(name), { kind, name, source: file.source });
       });
       files.push(file);
     }

@@ -2,7 +2,7 @@
 // configuration, all sharing lib/ and runtime/. A pack without "launchers"
 // has one, made of the pack's own keys.
 import { ToolError } from "./errors.js";
-import { fileNameProblem } from "./windows-names.js";
+import { windowsNameProblem, windowsUpperCase } from "./windows-names.js";
 
 // Each launcher key, and the pack key whose check it shares.
 const LAUNCHER_KEYS = { exeName: "exeName", console: "console", mainClass: "mainClass",
@@ -40,11 +40,11 @@ function shortcutNames(pack, launchers) {
   const seen = new Map();
   launchers.filter((l) => l.shortcut).forEach((launcher, index) => {
     launcher.shortcutName = index === 0 ? pack.name : launcher.ownDescription || `${pack.name} (${launcher.exeName})`;
-    const problem = fileNameProblem(launcher.shortcutName);
+    const problem = windowsNameProblem(launcher.shortcutName);
     if (problem) fail(pack.file, `the shortcut of ${launcher.exeName}, "${launcher.shortcutName}", ${problem}: give it another "description"`);
-    const other = seen.get(launcher.shortcutName.toUpperCase());
+    const other = seen.get(windowsUpperCase(launcher.shortcutName));
     if (other) fail(pack.file, `${other} and ${launcher.exeName} would both have the shortcut "${launcher.shortcutName}"`);
-    seen.set(launcher.shortcutName.toUpperCase(), launcher.exeName);
+    seen.set(windowsUpperCase(launcher.shortcutName), launcher.exeName);
   });
 }
 
@@ -62,9 +62,9 @@ export function appLaunchers(pack, written) {
   const firstGui = pack.launchers.findIndex((l) => !l.console);
   const names = new Map();
   const launchers = pack.launchers.map((given, index) => {
-    const other = names.get(given.exeName.toUpperCase());
+    const other = names.get(windowsUpperCase(given.exeName));
     if (other) fail(pack.file, `"launchers": "${other}" and "${given.exeName}" name the same exe`);
-    names.set(given.exeName.toUpperCase(), given.exeName);
+    names.set(windowsUpperCase(given.exeName), given.exeName);
     return { console: false, mainClass: null, vmOptions: [], appArguments: [], icon: pack.icon,
       shortcut: index === firstGui, path: false, ...given, ownDescription: given.description,
       description: given.description ?? pack.description };
@@ -78,7 +78,7 @@ export function linkAssociations(pack) {
   const main = pack.launchers.find((l) => !l.console) || pack.launchers[0];
   pack.msi.associations.forEach((association, index) => {
     const named = association.launcher ?? main.exeName;
-    const launcher = pack.launchers.find((l) => l.exeName.toUpperCase() === named.toUpperCase());
+    const launcher = pack.launchers.find((l) => windowsUpperCase(l.exeName) === windowsUpperCase(named));
     if (!launcher) {
       fail(pack.file, `"fileAssociations"[${index}]: "launcher" "${named}" is none of the launchers ` +
         `(${pack.launchers.map((l) => l.exeName).join(", ")})`);

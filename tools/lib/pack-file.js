@@ -4,8 +4,8 @@
 import fs from "node:fs";
 import path from "node:path";
 
-import { appIdProblem, defaultAppId } from "./app-id.js";
-import { checkTextLengths, iconFiles, parseVersion } from "./brand.js";
+import { defaultAppId } from "./app-id.js";
+import { checkAppUserModelId, checkTextLengths, iconFiles, parseVersion } from "./brand.js";
 import { contentFiles, readContent } from "./content.js";
 import { ToolError } from "./errors.js";
 import { appLaunchers, linkAssociations, readLaunchers } from "./launchers.js";
@@ -126,8 +126,7 @@ export const PACK_KEYS = {
   minJavaVersion: javaVersion,
   jvm: configText,
   appUserModelId: (context, key, value) => {
-    const problem = appIdProblem(value);
-    if (problem) fail(context, key, problem);
+    checkAppUserModelId(context.file, value, key);
     return value;
   },
   launchers: readLaunchers,
