@@ -8,7 +8,7 @@ import { performance } from "node:perf_hooks";
 import { configText } from "./app-config.js";
 import { planApp, vm } from "./app-plan.js";
 import { assetPath } from "./assets.js";
-import { BRAND_KEYS, brandExecutable, loadResourceLibrary } from "./brand.js";
+import { brandExecutable, loadResourceLibrary } from "./brand.js";
 import { checkApps, checkerForThisMachine } from "./checker.js";
 import { checkContentOutside, copyContent } from "./content.js";
 import { ToolError } from "./errors.js";
@@ -24,7 +24,7 @@ function brandOf(pack, launcher) {
   if (pack.vendor) brand.companyName = pack.vendor;
   if (pack.copyright) brand.copyright = pack.copyright;
   if (launcher.icon) brand.icon = launcher.icon;
-  if (BRAND_KEYS.includes("appUserModelId")) brand.appUserModelId = pack.appUserModelId;
+  brand.appUserModelId = pack.appUserModelId;
   return brand;
 }
 
