@@ -7,16 +7,12 @@ import fs from "node:fs";
 import path from "node:path";
 
 import { ToolError } from "./errors.js";
+import { formatted } from "./wix.js";
 
 // "=" sets on install, "-" removes on uninstall, "*" the machine's
 // variable; with "[~];" in front, both apply to this part of the value alone.
 function pathEntryName(scope) {
   return scope === "machine" ? "=-*PATH" : "=-PATH";
-}
-
-// Windows Installer expands [NAME] in formatted values: brackets of our own are escaped.
-function formatted(text) {
-  return String(text).replace(/[[\]]/g, (bracket) => `[\\${bracket}]`);
 }
 
 // The tables and actions for app (as wix.js takes it) and its shortcuts

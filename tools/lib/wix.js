@@ -13,7 +13,7 @@ function xml(text) {
 }
 
 // Windows Installer expands [NAME] in formatted values: brackets of our own are escaped.
-function formatted(text) {
+export function formatted(text) {
   return String(text).replace(/[[\]]/g, (bracket) => `[\\${bracket}]`);
 }
 
