@@ -16,5 +16,6 @@ function clean(text) {
 export function defaultAppId(vendor, name) {
   const ownName = clean(name) || `App${crypto.createHash("sha256").update(`${vendor || ""}\n${name}`, "utf8")
     .digest("hex").slice(0, 16)}`;
-  return [clean(vendor), ownName].filter(Boolean).join(".").slice(0, APP_USER_MODEL_ID_LIMIT).replace(/\.+$/, "");
+  return [clean(vendor), ownName].filter(Boolean).join(".").slice(0, APP_USER_MODEL_ID_LIMIT)
+    .replace(/\.+$/, "");
 }

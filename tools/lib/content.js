@@ -74,14 +74,15 @@ function walk(context, entry, source, relative, seen) {
 // or that the pack writes itself, is an error.
 export function contentFiles(pack) {
   const context = { file: pack.file };
-  const own = new Map([...PACK_OWN, ...pack.launchers.flatMap((l) => [`${l.exeName}.exe`, `${l.exeName}.config`])]
-    .map((name) => [windowsUpperCase(name), name]));
+  const launcherFiles = pack.launchers.flatMap((l) => [`${l.exeName}.exe`, `${l.exeName}.config`]);
+  const own = new Map([...PACK_OWN, ...launcherFiles].map((name) => [windowsUpperCase(name), name]));
   const taken = new Map();
   const files = [];
   for (const entry of pack.content) {
     const top = entry.to.split("/")[0];
     if (own.has(windowsUpperCase(top))) {
-      fail(context, entry.key, `would overwrite ${own.get(windowsUpperCase(top))}, which the pack writes itself`);
+      fail(context, entry.key, `would overwrite ${own.get(windowsUpperCase(top))}, which the pack writes ` +
+        "itself");
     }
     for (const file of walk(context, entry, entry.source, entry.to, [])) {
       const parts = file.relative.split("/");
@@ -91,7 +92,8 @@ export function contentFiles(pack) {
         const kind = index === parts.length - 1 ? "file" : "folder";
         const other = taken.get(windowsUpperCase(name));
         if (other && (kind === "file" || other.kind === "file" || other.name !== name)) {
-          fail(context, entry.key, `puts ${file.source} at ${name}, where ${other.source} goes as ${other.name}`);
+          fail(context, entry.key, `puts ${file.source} at ${name}, where ${other.source} goes as ` +
+            other.name);
         }
         if (!other) taken.set(windowsUpperCase(name), { kind, name, source: file.source });
       });

@@ -26,7 +26,8 @@ export function readLaunchers(context, key, value) {
     }
     const unknown = Object.keys(entry).find((name) => !(name in LAUNCHER_KEYS));
     if (unknown) {
-      fail(context.file, `"${where}": unknown key "${unknown}" (known keys: ${Object.keys(LAUNCHER_KEYS).join(", ")})`);
+      fail(context.file, `"${where}": unknown key "${unknown}" ` +
+        `(known keys: ${Object.keys(LAUNCHER_KEYS).join(", ")})`);
     }
     if (!("exeName" in entry)) fail(context.file, `"${where}": "exeName" is missing`);
     return Object.fromEntries(Object.entries(entry).map(([name, v]) =>
@@ -39,11 +40,18 @@ export function readLaunchers(context, key, value) {
 function shortcutNames(pack, launchers) {
   const seen = new Map();
   launchers.filter((l) => l.shortcut).forEach((launcher, index) => {
-    launcher.shortcutName = index === 0 ? pack.name : launcher.ownDescription || `${pack.name} (${launcher.exeName})`;
+    launcher.shortcutName = index === 0 ? pack.name :
+      launcher.ownDescription || `${pack.name} (${launcher.exeName})`;
     const problem = windowsNameProblem(launcher.shortcutName);
-    if (problem) fail(pack.file, `the shortcut of ${launcher.exeName}, "${launcher.shortcutName}", ${problem}: give it another "description"`);
+    if (problem) {
+      fail(pack.file, `the shortcut of ${launcher.exeName}, "${launcher.shortcutName}", ${problem}: ` +
+        'give it another "description"');
+    }
     const other = seen.get(windowsUpperCase(launcher.shortcutName));
-    if (other) fail(pack.file, `${other} and ${launcher.exeName} would both have the shortcut "${launcher.shortcutName}"`);
+    if (other) {
+      fail(pack.file, `${other} and ${launcher.exeName} would both have the shortcut ` +
+        `"${launcher.shortcutName}"`);
+    }
     seen.set(windowsUpperCase(launcher.shortcutName), launcher.exeName);
   });
 }
@@ -97,10 +105,12 @@ export function launcherPlans(plan, vmFor) {
       appArguments: [...plan.pack.appArguments, ...launcher.appArguments] };
     const own = `of the launcher ${launcher.exeName}`;
     const launcherPlan = { ...plan, pack,
-      mainClass: launcher.mainClass ? { value: launcher.mainClass, origin: `"mainClass" ${own}` } : plan.mainClass,
+      mainClass: launcher.mainClass ? { value: launcher.mainClass, origin: `"mainClass" ${own}` } :
+        plan.mainClass,
       jvm: launcher.console === plan.pack.console ? plan.jvm : vmFor(pack, plan.notes),
       vmOptionGroups: [...plan.vmOptionGroups, { origin: `"vmOptions" ${own}`, options: launcher.vmOptions }]
         .filter((group) => group.options.length > 0) };
-    return { ...launcher, plan: launcherPlan, asset: launcher.console ? "veltrane-console.exe" : "veltrane.exe" };
+    const asset = launcher.console ? "veltrane-console.exe" : "veltrane.exe";
+    return { ...launcher, plan: launcherPlan, asset };
   });
 }

@@ -27,8 +27,8 @@ export function extraTables(app, shortcuts) {
   }
   if (app.launchers.some((launcher) => launcher.path)) {
     tables.push({ name: "Environment", columns: ["Environment", "Name", "Value", "Component_"],
-      types: ["s72", "l255", "L255", "s72"], rows: [["PathEntry", pathEntryName(app.scope), "[~];[INSTALLDIR]",
-        "Registration"]] });
+      types: ["s72", "l255", "L255", "s72"],
+      rows: [["PathEntry", pathEntryName(app.scope), "[~];[INSTALLDIR]", "Registration"]] });
     actions.push(["RemoveEnvironmentStrings", 3300], ["WriteEnvironmentStrings", 5200]);
   }
   return { tables, actions };
@@ -45,12 +45,13 @@ export function idtText({ name, columns, types, rows }) {
 function msibuild(msi, args) {
   const result = spawnSync("msibuild", [msi, ...args], { encoding: "utf8" });
   if (result.error && result.error.code === "ENOENT") {
-    throw new ToolError("msibuild not found: install the Debian package msitools (apt-get install msitools), " +
-      "or msitools elsewhere (brew install msitools)");
+    throw new ToolError("msibuild not found: install the Debian package msitools " +
+      "(apt-get install msitools), or msitools elsewhere (brew install msitools)");
   }
   if (result.error || result.status !== 0) {
     const said = `${result.stderr || ""}`.split("\n").find((l) => /\S/.test(l) && !/GLib/.test(l));
-    throw new ToolError(`msibuild could not add to the MSI: ${said || result.error?.message || result.status}`);
+    const why = said || result.error?.message || `status ${result.status}`;
+    throw new ToolError(`msibuild could not add to the MSI: ${why}`);
   }
 }
 
@@ -62,6 +63,7 @@ export function addTables(msi, { tables, actions }, staging) {
     msibuild(msi, ["-i", file]);
   }
   for (const [action, sequence] of actions) {
-    msibuild(msi, ["-q", `INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('${action}', ${sequence})`]);
+    msibuild(msi, ["-q",
+      `INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('${action}', ${sequence})`]);
   }
 }
