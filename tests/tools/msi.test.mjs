@@ -82,7 +82,8 @@ function build(root, pack, out, env = {}) {
 }
 
 function table(msi, name) {
-  const result = spawnSync("msiinfo", ["export", msi, name], { encoding: "utf8" });
+  // cwd: msiinfo writes the streams of a binary table (Icon) into files there.
+  const result = spawnSync("msiinfo", ["export", msi, name], { encoding: "utf8", cwd: path.dirname(msi) });
   return result.stdout.split(/\r?\n/).slice(3).filter(Boolean).map((row) => row.split("\t"));
 }
 
