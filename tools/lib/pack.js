@@ -118,9 +118,10 @@ export async function pack(settings, outDir, log = console.log) {
       step(plan, staging, outputs);
       for (const output of outputs.slice(made)) output.seconds = (performance.now() - started) / 1000;
     }
+    const exes = plan.launchers.map((l) => `${l.exeName}.exe`).join(", then ");
     const check = checker ? checkApps(outputs[0].exes, checker) :
       { skipped: "veltrane-check's Linux build runs on Linux x64 only: check skipped here; on Windows " +
-        `run veltrane-check.exe ${plan.launchers.map((l) => `${l.exeName}.exe`).join(", then ")} in the app folder` };
+        `run veltrane-check.exe ${exes} in the app folder` };
     plan.warnings.forEach((warning) => log(`warning: ${warning}`));
     moveIntoPlace(outputs, staging, outDir);
     return { plan, outputs: outputs.filter((output) => output.kept !== false), check };

@@ -100,13 +100,13 @@ function registration(app) {
 // shortcut always had, so upgrades from such a pack find it again.
 export function appShortcuts(app) {
   const launchers = app.launchers.filter((launcher) => launcher.shortcut);
-  const folders = [["ProgramMenuFolder", "StartMenu"], ...(app.desktop ? [["DesktopFolder", "Desktop"]] : [])];
-  return folders.flatMap(([folder, place], placeIndex) => launchers.slice(0, placeIndex === 0 ? undefined : 1)
-    .map((launcher, index) => {
-      const own = index === 0 ? "" : `_${id("", launcher.exeName.toUpperCase()).slice(0, 12)}`;
-      return { folder, id: `${place}Shortcut${own}`, launcher, icon: index === 0 ? ICON_ID : `AppIcon${own}.exe`,
-        guidName: index === 0 ? place : `${place}\n${launcher.exeName.toUpperCase()}` };
-    }));
+  const places = [["ProgramMenuFolder", "StartMenu", launchers],
+    ...(app.desktop ? [["DesktopFolder", "Desktop", launchers.slice(0, 1)]] : [])];
+  return places.flatMap(([folder, place, placed]) => placed.map((launcher, index) => {
+    const own = index === 0 ? "" : `_${id("", launcher.exeName.toUpperCase()).slice(0, 12)}`;
+    return { folder, id: `${place}Shortcut${own}`, launcher, icon: index === 0 ? ICON_ID : `AppIcon${own}.exe`,
+      guidName: index === 0 ? place : `${place}\n${launcher.exeName.toUpperCase()}` };
+  }));
 }
 
 function shortcut(app, { folder, id: shortcutId, launcher, icon, guidName }) {
@@ -121,7 +121,8 @@ function shortcut(app, { folder, id: shortcutId, launcher, icon, guidName }) {
 
 function icons(app, shortcuts) {
   const source = (exeFile) => app.files.find((file) => file.relative === exeFile).source;
-  const own = new Map([[ICON_ID, app.exeFile], ...shortcuts.map((s) => [s.icon, `${s.launcher.exeName}.exe`])]);
+  const own = new Map([[ICON_ID, app.exeFile],
+    ...shortcuts.map((s) => [s.icon, `${s.launcher.exeName}.exe`])]);
   return [...own].map(([iconId, exeFile]) => element("Icon", { Id: iconId, SourceFile: source(exeFile) }));
 }
 
