@@ -72,6 +72,7 @@ const mistakes = [
   ["a launcher's key mistyped", { launchers: [{ exeName: "Demo", mainclass: "x.Main" }] }, null, /"launchers\[0\]": unknown key "mainclass"/],
   ["console beside launchers", { console: true, launchers: [{ exeName: "Demo" }] }, null, /"console" belongs to each launcher/],
   ["an association's launcher unknown", { launchers: [{ exeName: "Demo" }], fileAssociations: [{ extension: "dmo", launcher: "Other" }] }, null, /"fileAssociations"\[0\]: "launcher" "Other" is none of the launchers \(Demo\)/],
+  ["a name with \";\" on PATH", { name: "Demo;App", launchers: [{ exeName: "Demo", path: true }] }, null, /"name" "Demo;App" holds ";", which splits the class path and PATH: the install folder/],
   ["an AppUserModelID with a blank", { appUserModelId: "Demo App" }, null, /"appUserModelId" may hold only ASCII letters, digits and punctuation, no blanks/],
   ["content named lib", { content: ["docs/lib"] }, (f) => fs.mkdirSync(path.join(f, "docs", "lib"), { recursive: true }), /"content\[0\]" would overwrite lib, which the pack writes itself/],
   ["content named as the exe", { content: [{ from: "app.jar", to: "demoapp.EXE" }] }, null, /"content\[0\]" would overwrite DemoApp\.exe/],
