@@ -142,7 +142,8 @@ class Session:
         """Packs the app with veltrane-pack --msi; returns the MSI and its codes.
 
         The app: a jar with a Main-Class, more jars, a runtime whose javaw.exe
-        and java.exe are the probe, an icon for its documents, and modes/.
+        and java.exe are the probe, an icon for its documents, and its own
+        files: modes/, keymaps/ and README.txt.
         """
         root = os.path.join(self.scratch, "app-" + version)
         os.makedirs(os.path.join(root, "jre", "bin"))
@@ -150,8 +151,11 @@ class Session:
             shutil.copyfile(os.path.join(self.args.helpers, "probe.exe"),
                             os.path.join(root, "jre", "bin", vm))
         os.makedirs(os.path.join(root, "modes"))
+        os.makedirs(os.path.join(root, "keys"))
         for mode in modes:
             open(os.path.join(root, "modes", mode), "w").close()
+        for own in ("keys/default.keys", "README.txt"):
+            open(os.path.join(root, own), "w").close()
         with open(os.path.join(root, "jre", "release"), "w") as release:
             release.write('JAVA_VERSION="21.0.2"\n')
         with zipfile.ZipFile(os.path.join(root, "app.jar"), "w") as jar:
@@ -168,7 +172,7 @@ class Session:
                      "fileAssociations": [{"extension": "acd", "description": "Acme Draw document",
                                            "icon": "doc.ico"}],
                      "launchers": [{"exeName": EXE}, {"exeName": "acme", "console": True, "path": True}],
-                     "content": ["modes"]}, **keys)
+                     "content": ["modes", {"from": "keys", "to": "keymaps"}, "README.txt"]}, **keys)
         with open(os.path.join(root, "pack.json"), "w") as out:
             json.dump(pack, out)
         said = self.node("tools/bin/veltrane-pack.js", os.path.join(root, "pack.json"),
@@ -221,7 +225,7 @@ def per_user_install(s, msi, codes, jars, modes):
     folder = os.path.join(s.profile, "AppData", "Local", "Programs", NAME)
     wanted = {EXE + ".exe", EXE + ".config", "acme.exe", "acme.config", "doc.ico", "runtime/bin/javaw.exe",
               "runtime/bin/java.exe", "runtime/release", "lib/app.jar"} | {"lib/" + jar for jar in jars} | \
-        {"modes/" + mode for mode in modes}
+        {"modes/" + mode for mode in modes} | {"keymaps/default.keys", "README.txt"}
     check(s.installed_files(folder) == wanted, "the files are in AppData\\Local\\Programs\\" + NAME,
           sorted(s.installed_files(folder)))
     check(verifies(s, os.path.join(folder, EXE + ".exe")), "osslsigncode verify: the installed exe")
