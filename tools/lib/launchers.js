@@ -78,11 +78,6 @@ export function appLaunchers(pack, written) {
       description: given.description ?? pack.description };
   });
   shortcutNames(pack, launchers);
-  const pathProblem = windowsNameProblem(pack.name, { separators: true });
-  if (pathProblem && launchers.some((launcher) => launcher.path)) {
-    fail(pack.file, `"name" "${pack.name}" ${pathProblem}: the install folder of a launcher with "path" ` +
-      "cannot hold it");
-  }
   return launchers;
 }
 
