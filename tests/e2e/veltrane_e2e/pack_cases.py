@@ -5,6 +5,7 @@ import os
 import subprocess
 import zipfile
 
+from .app_mode_cases import STARTF_TITLEISAPPID, start_information
 from .case import REPOSITORY, case
 from .expect import expect_equal
 
@@ -72,5 +73,7 @@ def packed_sample_app_with_three_launchers_each_starts_its_own_main_class(c):
                      '"%s\\runtime\\bin\\%s.exe" -Xmx256m "-Dhello.home=%s" '
                      '--add-opens=java.base/java.lang=ALL-UNNAMED%s -classpath "%s" %s --greet'
                      % (folder, vm, folder, options, classes, main), exe + ".exe: the VM's command line")
+        expect_equal(start_information(c, probe)[:2], (STARTF_TITLEISAPPID, "ExampleLtd.HelloApp"),
+                     exe + ".exe: the VM is told the pack's AppUserModelID")
         if os.path.exists(c.path(probe[:-4] + ".record")):
             os.remove(c.path(probe[:-4] + ".record"))
