@@ -7,6 +7,7 @@ import path from "node:path";
 import { checkTextLengths, iconFiles, parseVersion } from "./brand.js";
 import { ToolError } from "./errors.js";
 import { INSTALLER_KEYS, installerSettings } from "./pack-installer.js";
+import { runtimeRecipe } from "./runtime-recipe.js";
 
 export const REQUIRED_KEYS = ["name", "version", "mainJar"];
 
@@ -119,7 +120,8 @@ export const PACK_KEYS = {
   mainClass,
   vmOptions: textList,
   appArguments: textList,
-  runtime: (context, key, value) => existing(context, key, value, "folder"),
+  runtime: (context, key, value) => (typeof value === "string" ? existing(context, key, value, "folder") :
+    runtimeRecipe(context, key, value)),
   minJavaVersion: javaVersion,
   jvm: configText,
   ...INSTALLER_KEYS,

@@ -46,6 +46,7 @@ export function summaryLines(result, outDir) {
     }
   }
   if (plan.jvm.javaVersion) lines.push(`Runtime: Java ${plan.jvm.javaVersion}`);
+  lines.push(...(plan.runtimeLines || []).map((line) => `  ${line}`));
   lines.push("Launch command line:", `  ${launchCommandLine(plan, "<app folder>")}`);
   if (check.skipped) lines.push(`Check: ${check.skipped}`);
   else {

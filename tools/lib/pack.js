@@ -11,6 +11,8 @@ import { assetPath } from "./assets.js";
 import { brandExecutable, loadResourceLibrary } from "./brand.js";
 import { checkApp, checkerForThisMachine } from "./checker.js";
 import { ToolError } from "./errors.js";
+import { removeOnInterrupt } from "./interrupt.js";
+import { linkedRuntime } from "./linked-runtime.js";
 import { signApp, writeAppMsi } from "./pack-installer.js";
 import { listFiles, writeZip } from "./zip.js";
 
@@ -82,16 +84,29 @@ function makeStaging(outDir) {
   }
 }
 
+// The settings with a linked runtime's folder as "runtime" when it is a
+// recipe; the app is planned once without it first, so that its mistakes
+// are told before a JDK is downloaded, and for the jars jdeps reads.
+async function withRuntimeFolder(settings, log) {
+  if (!settings.runtime || typeof settings.runtime === "string") return { settings };
+  const draft = planApp({ ...settings, runtime: undefined });
+  const linked = await linkedRuntime(settings, draft.classPath.map((jar) => jar.file), log);
+  return { settings: { ...settings, runtime: linked.folder }, runtimeLines: linked.lines };
+}
+
 // Packs the app of a pack file (as readPackFile returns it) into outDir;
 // returns the plan, the outputs and the check's result.
-export async function pack(settings, outDir, log = console.log) {
+export async function pack(packSettings, outDir, log = console.log) {
+  const { settings, runtimeLines } = await withRuntimeFolder(packSettings, log);
   const plan = planApp(settings);
+  plan.runtimeLines = runtimeLines;
   plan.notes.forEach((note) => log(`note: ${note}`));
   plan.warnings = [];
   await loadResourceLibrary();
   plan.launcher = assetPath(plan.pack.console ? "veltrane-console.exe" : "veltrane.exe");
   const checker = checkerForThisMachine();
   const staging = makeStaging(outDir);
+  const forgetStaging = removeOnInterrupt(staging);
   try {
     const outputs = [];
     for (const step of OUTPUT_STEPS) {
@@ -111,5 +126,6 @@ export async function pack(settings, outDir, log = console.log) {
     throw writeError(outDir, error);
   } finally {
     fs.rmSync(staging, { recursive: true, force: true });
+    forgetStaging();
   }
 }

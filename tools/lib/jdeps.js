@@ -1,0 +1,39 @@
+// The modules an app's classes refer to, as jdeps finds them in its jars
+// against the JDK's jmods; kept in the cache by the jars' contents, the
+// jmods and the jdeps, since jdeps takes a second or more to start.
+import fs from "node:fs";
+import path from "node:path";
+
+import { cachedEntry, fileSha256, sha256Hex } from "./cache.js";
+import { ToolError } from "./errors.js";
+import { runTool, toolComplaint } from "./run-tool.js";
+
+const MODULE_LIST = /^[\w$]+(\.[\w$]+)*(,[\w$]+(\.[\w$]+)*)*$/;
+
+// jdeps' answer, the last line of its output: "java.base,java.desktop".
+export function moduleListOf(output) {
+  const last = output.trim().split(/\r?\n/).pop().trim();
+  return MODULE_LIST.test(last) ? last.split(",") : null;
+}
+
+async function ask(jdeps, jars, jdk, where) {
+  const feature = jdk.version.split(/[.+]/)[0];
+  const result = await runTool(jdeps, ["--print-module-deps", "--ignore-missing-deps", "--multi-release",
+    feature, "--module-path", path.join(jdk.folder, "jmods"), ...jars]).catch((error) => {
+    throw new ToolError(`${where}: cannot run ${jdeps}: ${error.code || error.message}`);
+  });
+  const modules = result.status === 0 ? moduleListOf(result.output) : null;
+  if (!modules) throw new ToolError(`${where}: jdeps failed on the app's jars: ${toolComplaint(result.output)}`);
+  return modules;
+}
+
+// The modules jdeps finds in jars (files), from the cache when it knows them.
+export async function jdepsModules(tool, jars, jdk, where, cache) {
+  const key = sha256Hex(JSON.stringify({ jars: jars.map(fileSha256), jmods: jdk.jmodsHash,
+    jdeps: tool.version, feature: jdk.version.split(/[.+]/)[0] }));
+  const fromCache = fs.existsSync(path.join(cache, "jdeps", key));
+  const file = await cachedEntry(path.join(cache, "jdeps"), key, async (temporary) => {
+    fs.writeFileSync(temporary, (await ask(tool.jdeps, jars, jdk, where)).join(","));
+  });
+  return { modules: fs.readFileSync(file, "utf8").split(","), fromCache };
+}
