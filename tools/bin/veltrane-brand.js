@@ -2,7 +2,8 @@
 // veltrane-brand BRAND.json IN.exe OUT.exe
 //
 // Writes OUT.exe: the launcher IN.exe with an application's own name, icon,
-// version information, code page and launch mode, read from the brand file.
+// version information, code page, launch mode and AppUserModelID, read from
+// the brand file.
 import { BRAND_KEYS, brandExecutable, loadResourceLibrary, readBrand } from "../lib/brand.js";
 import { runCommand } from "../lib/errors.js";
 
@@ -16,6 +17,7 @@ function summary(brand, result) {
   if (brand.icon) parts.push("its icon");
   parts.push(result.codePage === "utf-8" ? "UTF-8 code page" : "ANSI code page");
   if (brand.mode) parts.push(`${brand.mode} mode`);
+  if (brand.appUserModelId) parts.push(`AppUserModelID ${brand.appUserModelId}`);
   return parts.join(", ");
 }
 
