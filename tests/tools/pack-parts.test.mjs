@@ -5,6 +5,9 @@ import { test } from "node:test";
 
 import { quoteArgument } from "../../tools/lib/app-config.js";
 import { parseManifest } from "../../tools/lib/jar-manifest.js";
+import { addressProblem } from "../../tools/lib/download.js";
+import { moduleListOf } from "../../tools/lib/jdeps.js";
+import { featureInterim } from "../../tools/lib/jlink.js";
 import { compareJavaVersions } from "../../tools/lib/runtime.js";
 import { caseClash, windowsNameProblem, windowsPathProblem } from "../../tools/lib/windows-names.js";
 import { entryTime } from "../../tools/lib/zip.js";
@@ -29,6 +32,19 @@ const versions = [["17.0.2", "17", 1], ["17", "17.0.0", 0], ["11.0.22", "17", -1
   ["21.0.1+12", "21.0.2", -1]];
 for (const [a, b, order] of versions) {
   test(`Java ${a} against ${b}: ${order}`, () => assert.equal(compareJavaVersions(a, b), order));
+}
+
+// What jlink matches on, what jdeps answers, which addresses a JDK may come from.
+const readings = [
+  [featureInterim, "21.0.5+11", "21.0"], [featureInterim, "21", "21.0"], [featureInterim, "17.0.15+6-Debian", "17.0"],
+  [moduleListOf, "Warning: split package\njava.base,java.desktop\n", ["java.base", "java.desktop"]],
+  [moduleListOf, "Error: broken.jar is not a valid jar file", null],
+  [addressProblem, "https://example.com/jdk.zip", null], [addressProblem, "http://127.0.0.1:8080/jdk.zip", null],
+  [addressProblem, "http://example.com/jdk.zip", "must be an https:// address"],
+  [addressProblem, "ftp://example.com/jdk.zip", "must be an https:// address"],
+];
+for (const [read, text, expected] of readings) {
+  test(`${read.name}(${JSON.stringify(text)})`, () => assert.deepEqual(read(text), expected));
 }
 
 test("manifest: names ignore case, continuation lines join, the main section ends at a blank line", () => {
