@@ -64,7 +64,7 @@ function progressShower(total, stream = process.stdout) {
   };
 }
 
-async function receive(address, file, log) {
+async function receive(address, file) {
   const response = await get(address);
   const total = Number(response.headers["content-length"]) || 0;
   const progress = progressShower(total);
@@ -96,7 +96,7 @@ export async function downloadedFile(address, sha256, cacheFolder, where, log) {
     const started = performance.now();
     let got;
     try {
-      got = await receive(address, temporary, log);
+      got = await receive(address, temporary);
     } catch (error) {
       throw new ToolError(`${where}: cannot download ${address}: ${error.code || error.message}`);
     }

@@ -7,6 +7,7 @@ import path from "node:path";
 import { cachedEntry, fileSha256, sha256Hex } from "./cache.js";
 import { ToolError } from "./errors.js";
 import { runTool, toolComplaint } from "./run-tool.js";
+import { zipEntries } from "./zip-read.js";
 
 const MODULE_LIST = /^[\w$]+(\.[\w$]+)*(,[\w$]+(\.[\w$]+)*)*$/;
 
@@ -16,7 +17,24 @@ export function moduleListOf(output) {
   return MODULE_LIST.test(last) ? last.split(",") : null;
 }
 
+// jdeps stops at the first jar it cannot read with a stack trace: such a jar
+// is named here instead.
+function checkJars(jars, where) {
+  for (const jar of jars) {
+    const fd = fs.openSync(jar, "r");
+    const readable = (() => {
+      try {
+        return zipEntries(fd) !== null;
+      } finally {
+        fs.closeSync(fd);
+      }
+    })();
+    if (!readable) throw new ToolError(`${where}: jdeps cannot read ${jar}: it is not a jar (zip) file`);
+  }
+}
+
 async function ask(jdeps, jars, jdk, where) {
+  checkJars(jars, where);
   const feature = jdk.version.split(/[.+]/)[0];
   const result = await runTool(jdeps, ["--print-module-deps", "--ignore-missing-deps", "--multi-release",
     feature, "--module-path", path.join(jdk.folder, "jmods"), ...jars]).catch((error) => {

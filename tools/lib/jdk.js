@@ -61,12 +61,16 @@ function jdkProblem(folder, shown) {
   if (!fs.existsSync(path.join(folder, "release"))) {
     return `${shown} is no JDK: there is no release file in its top folder`;
   }
-  const arch = releaseField(folder, "OS_ARCH");
   const vm = ["javaw.exe", "java.exe"].map((name) => path.join(folder, "bin", name)).find(fs.existsSync);
-  const machine = vm ? peMachine(vm) : null;
-  if ((arch && !/^(amd64|x86_64|x64)$/.test(arch)) || (machine && machine !== "x64")) {
-    return `${shown} is a ${machine && machine !== "x64" ? machine : `${arch}`} JDK ` +
-      `(${machine ? `bin\\${path.basename(vm)}` : `release: OS_ARCH="${arch}"`}): a 64-bit (x64) Windows JDK is needed`;
+  const machine = vm ? peMachine(vm) : "x64";
+  const arch = releaseField(folder, "OS_ARCH") || "amd64";
+  if (machine !== "x64") {
+    const what = machine.startsWith("not ") ? `not a Windows x64 JDK (bin\\${path.basename(vm)} is ${machine})` :
+      `a ${machine} JDK (bin\\${path.basename(vm)})`;
+    return `${shown} is ${what}: a 64-bit (x64) Windows JDK is needed`;
+  }
+  if (!/^(amd64|x86_64|x64)$/.test(arch)) {
+    return `${shown} is not an x64 JDK (release: OS_ARCH="${arch}"): a 64-bit (x64) Windows JDK is needed`;
   }
   if (!fs.existsSync(path.join(folder, "jmods"))) {
     return `${shown} has no jmods folder, which jlink links from (JDK builds since 24 may leave it out): ` +

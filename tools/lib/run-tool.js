@@ -20,5 +20,8 @@ export function runTool(program, args) {
 export function toolComplaint(output) {
   const lines = output.split(/\r?\n/).map((line) => line.trim()).filter(Boolean);
   const error = lines.find((line) => /^Error:/i.test(line));
-  return (error ? error.replace(/^Error:\s*/i, "") : lines[0] || "no output").slice(0, 300);
+  if (error) return error.replace(/^Error:\s*/i, "").slice(0, 300);
+  // A Java stack trace's first line: the innermost message is its point.
+  const line = lines[0] || "no output";
+  return (/^Exception in thread/.test(line) ? line.replace(/^.*\b[\w.]+(Exception|Error): /, "") : line).slice(0, 300);
 }
