@@ -39,6 +39,7 @@ const readings = [
   [featureInterim, "21.0.5+11", "21.0"], [featureInterim, "21", "21.0"], [featureInterim, "17.0.15+6-Debian", "17.0"],
   [moduleListOf, "Warning: split package\njava.base,java.desktop\n", ["java.base", "java.desktop"]],
   [moduleListOf, "Error: broken.jar is not a valid jar file", null],
+  [moduleListOf, "\n", ["java.base"]],
   [addressProblem, "https://example.com/jdk.zip", null], [addressProblem, "http://127.0.0.1:8080/jdk.zip", null],
   [addressProblem, "http://example.com/jdk.zip", "must be an https:// address"],
   [addressProblem, "ftp://example.com/jdk.zip", "must be an https:// address"],

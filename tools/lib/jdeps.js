@@ -11,9 +11,11 @@ import { zipEntries } from "./zip-read.js";
 
 const MODULE_LIST = /^[\w$]+(\.[\w$]+)*(,[\w$]+(\.[\w$]+)*)*$/;
 
-// jdeps' answer, the last line of its output: "java.base,java.desktop".
+// jdeps' answer, the last line of its output: "java.base,java.desktop";
+// nothing at all for jars without classes, which need java.base alone.
 export function moduleListOf(output) {
   const last = output.trim().split(/\r?\n/).pop().trim();
+  if (last === "") return ["java.base"];
   return MODULE_LIST.test(last) ? last.split(",") : null;
 }
 
