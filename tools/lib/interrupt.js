@@ -1,43 +1,50 @@
-// What a Ctrl-C (or a kill) must not leave behind: temporary files and
-// folders are registered while they exist, child processes while they run;
-// on SIGINT, SIGTERM or SIGHUP the children are stopped, the files removed,
-// and the process ends with 128 + the signal's number, as a shell reports it.
+// Ctrl-C and kill during a pack: the temporary files go (and the JDK tools
+// it runs stop), then the process ends as the signal would have ended it.
+// One handler per signal runs every cleanup registered, the latest first;
+// while none is registered the signals keep their default. A handler runs
+// only between the synchronous steps of a pack, at an await (of
+// signalsHandled(), or of a child process or a download).
 import fs from "node:fs";
-import os from "node:os";
 
-const temporaries = new Set();
-const children = new Set();
-let installed = false;
+const SIGNALS = { SIGHUP: 1, SIGINT: 2, SIGTERM: 15 };
+const cleanups = new Set();
+const handlers = Object.entries(SIGNALS).map(([signal, number]) => [signal, () => {
+  for (const cleanup of [...cleanups].reverse()) {
+    try {
+      cleanup();
+    } catch {
+      // The others still run.
+    }
+  }
+  process.exit(128 + number);
+}]);
 
-async function stop(signal) {
-  const ended = [...children].map((child) => new Promise((resolve) => {
-    child.once("exit", resolve);
-    child.kill("SIGTERM");
-  }));
-  // A child that ignores SIGTERM must not keep the files alive for long.
-  await Promise.race([Promise.all(ended), new Promise((resolve) => setTimeout(resolve, 3000))]);
-  for (const file of temporaries) fs.rmSync(file, { recursive: true, force: true });
-  process.exit(128 + os.constants.signals[signal]);
+// Runs cleanup on a signal and exits; returns the function that stops it.
+export function onInterrupt(cleanup) {
+  const entry = () => cleanup();
+  if (cleanups.size === 0) handlers.forEach(([signal, handler]) => process.on(signal, handler));
+  cleanups.add(entry);
+  return () => {
+    if (cleanups.delete(entry) && cleanups.size === 0) {
+      handlers.forEach(([signal, handler]) => process.off(signal, handler));
+    }
+  };
 }
 
-function install() {
-  if (installed) return;
-  installed = true;
-  for (const signal of ["SIGINT", "SIGTERM", "SIGHUP"]) process.once(signal, () => stop(signal));
-}
-
-// Registers a temporary path; returns the function that forgets it again
-// (once it is renamed into place or removed).
+// Removes a temporary file or folder on a signal; returns the function that
+// forgets it (once it is renamed into place or removed).
 export function removeOnInterrupt(file) {
-  install();
-  temporaries.add(file);
-  return () => temporaries.delete(file);
+  return onInterrupt(() => fs.rmSync(file, { recursive: true, force: true }));
 }
 
-// Registers a running child process until it exits.
+// Stops a running child process on a signal, until it exits. (Ctrl-C at a
+// terminal reaches the child too; a kill of this process alone does not.)
 export function stopOnInterrupt(child) {
-  install();
-  children.add(child);
-  child.once("exit", () => children.delete(child));
+  child.once("exit", onInterrupt(() => child.kill("SIGTERM")));
   return child;
+}
+
+// Lets a signal that came during a synchronous step be handled now.
+export function signalsHandled() {
+  return new Promise((resolve) => setImmediate(resolve));
 }
