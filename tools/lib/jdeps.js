@@ -6,6 +6,7 @@ import path from "node:path";
 
 import { cachedEntry, fileSha256, sha256Hex } from "./cache.js";
 import { ToolError } from "./errors.js";
+import { TOOL_VM_OPTIONS } from "./jlink.js";
 import { runTool, toolComplaint } from "./run-tool.js";
 import { zipEntries } from "./zip-read.js";
 
@@ -38,7 +39,7 @@ function checkJars(jars, where) {
 async function ask(jdeps, jars, jdk, where) {
   checkJars(jars, where);
   const feature = jdk.version.split(/[.+]/)[0];
-  const result = await runTool(jdeps, ["--print-module-deps", "--ignore-missing-deps", "--multi-release",
+  const result = await runTool(jdeps, [...TOOL_VM_OPTIONS, "--print-module-deps", "--ignore-missing-deps", "--multi-release",
     feature, "--module-path", path.join(jdk.folder, "jmods"), ...jars]).catch((error) => {
     throw new ToolError(`${where}: cannot run ${jdeps}: ${error.code || error.message}`);
   });

@@ -11,7 +11,7 @@ import { cacheRoot, cachedEntry, sha256Hex } from "./cache.js";
 import { ToolError } from "./errors.js";
 import { jdepsModules } from "./jdeps.js";
 import { windowsJdk } from "./jdk.js";
-import { defaultJlinkOptions, link, matchingJlink } from "./jlink.js";
+import { defaultJlinkOptions, link, matchingJlink, TOOL_VM_OPTIONS } from "./jlink.js";
 import { formatSize } from "./pack-summary.js";
 import { listFiles } from "./zip.js";
 
@@ -46,7 +46,8 @@ export async function linkedRuntime(pack, jars, log, environment = process.env) 
   const chosen = await decideModules(recipe, tool, jars, jdk, where, cache, times);
   const modules = [...new Set([...chosen.modules, ...recipe.addModules])].sort();
   const options = recipe.jlinkOptions || defaultJlinkOptions(jdk.version);
-  const key = sha256Hex(JSON.stringify({ jmods: jdk.jmodsHash, modules, options, jlink: tool.version }));
+  const key = sha256Hex(JSON.stringify({ jmods: jdk.jmodsHash, modules, options, vm: TOOL_VM_OPTIONS,
+    jlink: tool.version }));
   const linkedBefore = fs.existsSync(path.join(cache, "runtimes", key));
   if (!linkedBefore) log(`linking ${modules.join(",")} with ${tool.jlink} ${tool.version}`);
   const folder = await timed(times, linkedBefore ? "jlink (not run: linked before)" : "jlink", () =>
