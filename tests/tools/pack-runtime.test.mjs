@@ -147,16 +147,23 @@ test("from an address: downloaded and linked once; with the cache emptied, the s
     assert.deepEqual(hashes[1], hashes[0]);
   });
 
-test("Ctrl-C during a download leaves nothing in the cache or in --out", { skip }, async () => {
-  const cache = path.join(root, "interrupted-cache");
-  const running = pack({ jdk: address().replace("jdk.zip", "stalls.zip"), sha256: "0".repeat(64) }, { cache });
-  const downloads = path.join(cache, "downloads");
-  while (!fs.existsSync(downloads) || fs.readdirSync(downloads).length === 0) {
-    await new Promise((resolve) => setTimeout(resolve, 50));
+// Ctrl-C while the JDK downloads (from an address that stalls) and while jlink runs.
+const interruptions = [
+  ["a download", () => ({ jdk: address().replace("jdk.zip", "stalls.zip"), sha256: "0".repeat(64) }), "downloads"],
+  ["a link", () => ({ jdk: jdkZip, modules: ["java.base"] }), "runtimes"],
+];
+test("Ctrl-C during a download or a link leaves nothing in the cache or in --out", { skip }, async () => {
+  for (const [during, runtime, folder] of interruptions) {
+    const cache = path.join(root, `interrupted-${folder}`);
+    const running = pack(runtime(), { cache });
+    const made = path.join(cache, folder);
+    while (!fs.existsSync(made) || fs.readdirSync(made).length === 0) {
+      await new Promise((resolve) => setTimeout(resolve, 20));
+    }
+    running.child.kill("SIGINT");
+    const result = await running;
+    assert.equal(result.status, 130, `${during}: ${result.stderr}`);
+    assert.deepEqual(fs.readdirSync(made), [], during);
+    assert.ok(!fs.existsSync(result.out), during);
   }
-  running.child.kill("SIGINT");
-  const result = await running;
-  assert.equal(result.status, 130, result.stderr);
-  assert.deepEqual(fs.readdirSync(downloads), []);
-  assert.ok(!fs.existsSync(result.out));
 });

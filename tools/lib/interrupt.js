@@ -37,10 +37,11 @@ export function removeOnInterrupt(file) {
   return onInterrupt(() => fs.rmSync(file, { recursive: true, force: true }));
 }
 
-// Stops a running child process on a signal, until it exits. (Ctrl-C at a
+// Stops a running child process on a signal, until it exits: at once, so
+// that it writes nothing more into what is removed next. (Ctrl-C at a
 // terminal reaches the child too; a kill of this process alone does not.)
 export function stopOnInterrupt(child) {
-  child.once("exit", onInterrupt(() => child.kill("SIGTERM")));
+  child.once("exit", onInterrupt(() => child.kill("SIGKILL")));
   return child;
 }
 
