@@ -13,6 +13,7 @@ import { jdepsModules } from "./jdeps.js";
 import { windowsJdk } from "./jdk.js";
 import { defaultJlinkOptions, link, matchingJlink, TOOL_VM_OPTIONS } from "./jlink.js";
 import { formatSize } from "./pack-summary.js";
+import { compareJavaVersions } from "./runtime.js";
 import { listFiles } from "./zip.js";
 
 async function timed(times, name, work) {
@@ -42,6 +43,9 @@ export async function linkedRuntime(pack, jars, log, environment = process.env) 
   const times = [];
   const jdk = await timed(times, "JDK", () => windowsJdk(recipe, where, cache, log));
   if (!jdk.version) throw new ToolError(`${where}: ${jdk.shown} has no JAVA_VERSION in its release file`);
+  if (pack.minJavaVersion && compareJavaVersions(jdk.version, pack.minJavaVersion) < 0) {
+    throw new ToolError(`${where}: the JDK is Java ${jdk.version}, below "minJavaVersion" ${pack.minJavaVersion}`);
+  }
   const tool = await matchingJlink(jdk.version, recipe.jlink, where, environment);
   const chosen = await decideModules(recipe, tool, jars, jdk, where, cache, times);
   const modules = [...new Set([...chosen.modules, ...recipe.addModules])].sort();
