@@ -1,7 +1,8 @@
 // The rules veltrane-pack's pieces follow: arguments quoted as a Windows
-// program reads them back, Java versions compared, manifests read.
+// program reads them back, Java versions compared, manifests read, zips read.
 import assert from "node:assert/strict";
 import fs from "node:fs";
+import { createRequire } from "node:module";
 import os from "node:os";
 import path from "node:path";
 import { test } from "node:test";
@@ -15,6 +16,9 @@ import { moveIntoPlace } from "../../tools/lib/outputs-in-place.js";
 import { compareJavaVersions } from "../../tools/lib/runtime.js";
 import { caseClash, windowsNameProblem, windowsPathProblem } from "../../tools/lib/windows-names.js";
 import { entryTime, listFiles } from "../../tools/lib/zip.js";
+import { zipEntries, zipEntryData } from "../../tools/lib/zip-read.js";
+
+const { zipSync } = createRequire(new URL("../../tools/package.json", import.meta.url))("fflate");
 
 const quoting = [
   ["-Xmx1g", "-Xmx1g"],
@@ -133,4 +137,18 @@ test("one folder cannot hold two names that differ only in case", () => {
   assert.deepEqual(caseClash(["legal/NOTICE", "legal/notice"]), ["legal/NOTICE", "legal/notice"]);
   assert.deepEqual(caseClash(["Lib/a", "lib/b"]), ["Lib", "lib"]);
   assert.equal(caseClash(["a/NOTICE", "b/notice", "stra\u00dfe", "STRASSE"]), null);
+});
+
+test("zip reading: stored and deflated entries come back whole; a file that is no zip reads as null", () => {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "veltrane-zip-read-"));
+  const text = Buffer.from("jmod ".repeat(1000));
+  fs.writeFileSync(path.join(folder, "a.zip"), zipSync({ "jdk/release": [text, { level: 0 }], "jdk/jmods/x.jmod": text }));
+  fs.writeFileSync(path.join(folder, "b.zip"), "PK not really");
+  const [zip, other] = ["a.zip", "b.zip"].map((name) => fs.openSync(path.join(folder, name), "r"));
+  const entries = zipEntries(zip);
+  assert.deepEqual(entries.map((entry) => [entry.name, entry.method]), [["jdk/release", 0], ["jdk/jmods/x.jmod", 8]]);
+  entries.forEach((entry) => assert.deepEqual(zipEntryData(zip, entry), text));
+  assert.equal(zipEntries(other), null);
+  [zip, other].forEach((fd) => fs.closeSync(fd));
+  fs.rmSync(folder, { recursive: true });
 });
