@@ -4,8 +4,11 @@
 import fs from "node:fs";
 import path from "node:path";
 
-import { checkTextLengths, iconFiles, parseVersion } from "./brand.js";
+import { defaultAppId } from "./app-id.js";
+import { checkAppUserModelId, checkTextLengths, iconFiles, parseVersion } from "./brand.js";
+import { contentFiles, readContent } from "./content.js";
 import { ToolError } from "./errors.js";
+import { appLaunchers, linkAssociations, readLaunchers } from "./launchers.js";
 import { INSTALLER_KEYS, installerSettings } from "./pack-installer.js";
 import { runtimeRecipe } from "./runtime-recipe.js";
 import { showCharacter, windowsNameProblem } from "./windows-names.js";
@@ -143,6 +146,12 @@ export const PACK_KEYS = {
     runtimeRecipe(context, key, value)),
   minJavaVersion: javaVersion,
   jvm: configText,
+  appUserModelId: (context, key, value) => {
+    checkAppUserModelId(context.file, value, key);
+    return value;
+  },
+  launchers: readLaunchers,
+  content: readContent,
   ...INSTALLER_KEYS,
 };
 
@@ -168,7 +177,7 @@ export function readPackFile(file, options = {}) {
   if (raw === null || typeof raw !== "object" || Array.isArray(raw)) {
     throw new ToolError(`${file} must hold one JSON object`);
   }
-  const context = { file, folder: path.dirname(path.resolve(file)) };
+  const context = { file, folder: path.dirname(path.resolve(file)), keys: PACK_KEYS };
   for (const key of Object.keys(raw)) {
     if (!(key in PACK_KEYS)) {
       throw new ToolError(`${file}: unknown key "${key}" (known keys: ${Object.keys(PACK_KEYS).join(", ")})`);
@@ -190,5 +199,9 @@ export function readPackFile(file, options = {}) {
   pack.jars ??= [];
   pack.vmOptions ??= [];
   pack.appArguments ??= [];
-  return installerSettings(pack, options);
+  pack.appUserModelId ??= defaultAppId(pack.vendor, pack.name);
+  pack.launchers = appLaunchers(pack, Object.keys(raw));
+  pack.content ??= [];
+  pack.contentFiles = contentFiles(pack);
+  return linkAssociations(installerSettings(pack, options));
 }
