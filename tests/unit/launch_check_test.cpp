@@ -9,6 +9,7 @@
 #include "check/report_formats.h"
 #include "launcher/launch_main.h"
 #include "support/fake_platform.h"
+#include "support/java_bytes.h"
 
 namespace veltrane::check {
 
@@ -31,7 +32,8 @@ void furnish(FakePlatform& platform) {
   platform.addDirectory("C:\\apps\\classes");
   platform.addDirectory("C:\\apps\\lib\\");
   platform.addDirectory("C:\\apps\\empty\\");
-  platform.addFile("C:\\apps\\lib\\a.jar");
+  platform.addFile("C:\\apps\\lib\\a.jar", jarBytes({{"a/Main.class", classBytes("a/Main")}}));
+  platform.addFile("C:\\apps\\classes\\a\\Main.class", classBytes("a/Main"));
   platform.listings["C:\\apps\\lib\\*.jar"] = {"a.jar"};
   // A folder that holds only a read-only folder named like a jar.
   platform.addDirectory("C:\\apps\\dirs\\");
@@ -127,8 +129,9 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
       {kGood + "addjars C:\\apps\\gone\naddjars C:/apps/empty\naddjars C:\\apps\\lib\n",
        {{"addjars-missing", 3}, {"addjars-empty", 4}}},
       {kGood + "addjars C:\\apps\\dirs\n", {{"addjars-empty", 3}}},
+      // With no jar from addjars, the launcher's ";" ends the class path.
       {kGood + "addpath C:\\apps\\classes;C:\\apps\\gone\naddpath C:\\apps\\lib\\*\n",
-       {{"addpath-missing", 3}}},
+       {{"addpath-missing", 3}, {"class-path-empty-entry", 4}}},
       {kGood + "addpath lib\naddjars C:\\apps\\lib\n",
        {{"relative-path", 3}, {"addpath-missing", 3}}},
       {"jvm C:\\java\\bin\\javaw.exe\n",
@@ -139,7 +142,7 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        {{"jar-with-class-path", 4}},
        {"status 2"}},
       {"jvm C:\\java\\bin\\javaw.exe\nvmparam -m app/a.Main\naddpath C:\\apps\\classes\n",
-       {{"jar-with-class-path", 2}}},
+       {{"jar-with-class-path", 2}, {"class-path-empty-entry", 3}}},
       {kGood + "addsyspath C:\\apps\\classes;C:\\gone\naddsyspath C:\\apps\\classes\n",
        {{"addsyspath-missing", 3}},
        {"\"C:\\gone\" does not exist"}},
@@ -147,7 +150,7 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
       {"jvm C:\\java\\bin\\javaw.exe\nmainclass Main.class\n", {{"mainclass-file-name", 2}}},
       {kGood + "addsyspath lib;bin\n",
        {{"relative-path", 3}, {"addsyspath-missing", 3}, {"addsyspath-missing", 3}}},
-      {kGood + "addpath C:\\apps\\classes;\n", {}},
+      {kGood + "addpath C:\\apps\\classes;\n", {{"class-path-empty-entry", 3}}, {"remove the extra"}},
       // The first PATH element of 258 characters ends the search.
       {"mainclass a.Main\naddsyspath C:\\" + std::string(255, 'q') + "\naddsyspath C:\\" +
            std::string(300, 'p') + "\n",
@@ -191,7 +194,7 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        [](FakePlatform& p) { p.setEnvironment("Apps", "C:\\Program Files"); },
        LaunchMode::kApp},
       {kGood + "addpath lib\n",
-       {{"relative-path", 3}, {"addpath-missing", 3}},
+       {{"relative-path", 3}, {"addpath-missing", 3}, {"class-path-empty-entry", 3}},
        {"start it from the launcher's folder: \"%EXEDIR%\\lib\""},
        CodePage::kAnsi,
        nullptr,
