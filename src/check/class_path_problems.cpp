@@ -35,7 +35,10 @@ void describeJarFolder(const LaunchContext& context, const JarFolder& folder, Ch
 }
 
 // A folder beside a missing one whose name is one or two letters away.
-std::string nearFolder(const LaunchContext& context, const std::string& missing) {
+std::string nearFolder(const LaunchContext& context, std::string missing) {
+  while (!missing.empty() && (missing.back() == '\\' || missing.back() == '/')) {
+    missing.pop_back();
+  }
   const size_t slash = missing.find_last_of("\\/");
   if (slash == std::string::npos || !canCheck(context.host, missing)) {
     return std::string();

@@ -21,6 +21,40 @@ using Found = std::vector<std::pair<std::string, size_t>>;  // code and line
 const std::string kConfig = "C:\\apps\\tool.config";
 // Two lines that make a clean launch; the rows add their mistakes behind.
 const std::string kGood = "jvm C:\\java\\bin\\javaw.exe\nmainclass a.Main\n";
+// The VM and the app's jars, for rows that name a main class behind.
+const std::string kJava = "jvm C:\\java\\bin\\javaw.exe\naddjars C:\\apps\\notes\n";
+
+// An app's jar in C:\apps\notes, its module in C:\apps\mods, and a jar that
+// is no zip in C:\apps\broken.
+void furnishJava(FakePlatform& platform) {
+  const std::string p = "com/orbit/notes/";
+  const std::vector<TestMethod> none;
+  platform.addFile(
+      "C:\\apps\\notes\\notes.jar",
+      jarBytes({{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\nMulti-Release: true\r\n\r\n"},
+                {p + "Main.class", classBytes(p + "Main"), true},
+                {p + "NoMain.class", classBytes(p + "NoMain", "java/lang/Object", 61, none)},
+                {p + "Child.class", classBytes(p + "Child", p + "Main", 61, none)},
+                {p + "View.class", classBytes(p + "View", p + "Base", 61, none)},
+                {p + "Base.class", classBytes(p + "Base", "javafx/application/Application", 61, none)},
+                {p + "Frame.class", classBytes(p + "Frame", "javax/swing/JFrame", 61, none)},
+                {p + "New.class", classBytes(p + "New", "java/lang/Object", 65)},
+                {p + "Script.class", classBytes(p + "Script", "java/lang/Object", 61, {{"main", "()V", 0}})},
+                {"META-INF/versions/17/" + p + "Later.class", classBytes(p + "Later")},
+                {"META-INF/versions/21/" + p + "Newest.class", classBytes(p + "Newest")}}));
+  platform.addFile("C:\\apps\\mods\\notes.jar",
+                   jarBytes({{"module-info.class", moduleInfoBytes("com.orbit.notes", p + "Main")},
+                             {p + "Main.class", classBytes(p + "Main")}}));
+  platform.addFile("C:\\apps\\broken\\old.jar", "not a zip");
+  platform.addDirectory("C:\\apps\\notes\\");
+  platform.addDirectory("C:\\apps\\mods");
+  platform.addDirectory("C:\\apps\\broken\\");
+  platform.listings["C:\\apps\\notes\\*.jar"] = {"notes.jar"};
+  platform.listings["C:\\apps\\mods\\*.jar"] = {"notes.jar"};
+  platform.listings["C:\\apps\\broken\\*.jar"] = {"old.jar"};
+  platform.addDirectory("C:\\apps\\lib");
+  platform.listings["C:\\apps\\*"] = {"classes", "lib", "notes", "tool.config"};
+}
 
 // A Windows machine with a VM, a jar folder, an empty folder and a class folder.
 void furnish(FakePlatform& platform) {
@@ -39,6 +73,8 @@ void furnish(FakePlatform& platform) {
   platform.addDirectory("C:\\apps\\dirs\\");
   platform.addDirectory("C:\\apps\\dirs\\old.jar", kAttributeDirectory | 0x01);
   platform.listings["C:\\apps\\dirs\\*.jar"] = {"old.jar"};
+  platform.addFile("C:\\java\\release", "IMPLEMENTOR=\"x\"\nJAVA_VERSION=\"17.0.2\"\n");
+  furnishJava(platform);
   platform.addDirectory("C:\\native\\" + std::string(240, 'n'));
   platform.addDirectory("C:\\" + std::string(300, 'p'));
 }
@@ -116,7 +152,9 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        {":1:4: error: a tab", ":2:10: error: a tab"}},
       {kGood + "param\t-v\n", {{"tab-separator", 3}}, {":3:6: warning: a tab", "status 1"}},
       {kGood + "param\n", {{"no-value", 3}}},
-      {kGood + "param a#b\nparam c # note\nparam d\t# note\n", {{"comment-in-value", 3}}},
+      {kGood + "param a#b\nparam c # note\nparam d\t# note\n",
+       {{"comment-in-value", 3}},
+       {":3:8: warning"}},
       {kGood + "mainclass b.C\n", {{"replaced", 3}}},
       {"jvm \"C:\\java\\bin\\javaw.exe\"\nmainclass a.Main\n", {{"quoted-jvm", 1}}},
       {"jvm C:\\nowhere\\javaw.exe\nmainclass a.Main\n", {{"jvm-not-found", 1}}},
@@ -207,6 +245,74 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
          p.readErrors[kConfig] = {0, kErrorAccessDenied};
        },
        LaunchMode::kApp},
+      // The main class as the VM would look for it: in the jars, with a main
+      // method, compiled for the VM's Java 17 (its release file).
+      {kJava + "mainclass com.orbit.notes.Mian\n",
+       {{"main-class-not-found", 3}},
+       {":3:11: error", "did you mean com.orbit.notes.Main?"}},
+      {kJava + "mainclass com.orbit.notes.NoMain\n", {{"no-main-method", 3}}},
+      {kJava + "mainclass com.orbit.notes.Child\n", {}},  // main inherited
+      {kJava + "mainclass com.orbit.notes.View\n", {}},   // a JavaFX Application
+      {kJava + "mainclass com.orbit.notes.Frame\n", {{"main-method-not-checkable", 3}}},
+      {kJava + "mainclass com.orbit.notes.New\n",
+       {{"class-version", 3}},
+       {"compiled for Java 21, the runtime is 17.0.2"}},
+      {kJava + "mainclass com.orbit.notes.Script\n", {{"no-main-method", 3}}},
+      {kJava + "mainclass com.orbit.notes.Script\n",  // Java 25 starts an instance main()
+       {},
+       {},
+       CodePage::kAnsi,
+       [](FakePlatform& p) { p.addFile("C:\\java\\release", "JAVA_VERSION=\"25\"\n"); }},
+      {kJava + "mainclass com.orbit.notes.Later\n", {}},  // in META-INF/versions/17/ only
+      {kJava + "mainclass com.orbit.notes.Newest\n", {{"main-class-not-found", 3}}},
+      {kJava + "addjars C:\\apps\\broken\nmainclass com.orbit.notes.Mian\n",
+       {{"jar-unreadable", 3}},
+       {"1 jar of the class path cannot be read"}},
+      {"jvm C:\\java\\bin\\javaw.exe\nvmparam --module-path\nvmparam \"%EXEDIR%\\mods\"\n"
+       "mainclass -m com.orbit.notes/com.orbit.notes.Mian\n",
+       {{"main-class-not-found", 4}},
+       {},
+       CodePage::kAnsi,
+       nullptr,
+       LaunchMode::kApp},
+      {"jvm C:\\java\\bin\\javaw.exe\nvmparam -p C:\\apps\\mods\nmainclass -m com.orbit.notes\n",
+       {}},  // the module's own main class
+      {kGood + "addpath C:\\apps\\classes\naddjars C:\\apps\\libs\n",
+       {{"addjars-missing", 4}, {"class-path-empty-entry", 4}},
+       {"did you mean lib?"}},
+      {kGood + "addjars C:\\apps\\semi;colon\n",
+       {{"semicolon-in-class-path-entry", 3}},
+       {},
+       CodePage::kAnsi,
+       [](FakePlatform& p) {
+         p.addDirectory("C:\\apps\\semi;colon\\");
+         p.addFile("C:\\apps\\semi;colon\\a.jar");
+         p.listings["C:\\apps\\semi;colon\\*.jar"] = {"a.jar"};
+       }},
+      {kGood + "param %QUOTE%\n",
+       {{"quote-in-variable", 3}},
+       {":3:7: warning"},
+       CodePage::kAnsi,
+       [](FakePlatform& p) { p.setEnvironment("QUOTE", "a\"b"); },
+       LaunchMode::kApp},
+      // Rows that tell apart faults once missed.
+      {kGood + "vmparam --module-path C:\\apps\\lib\naddpath C:\\apps\\lib\\a.jar\n",
+       {{"class-path-empty-entry", 4}}},  // the usual JavaFX set-up: no -jar
+      {kGood + "param %APPS%\n",
+       {{"blank-in-argument", 3}},
+       {},
+       CodePage::kAnsi,
+       [](FakePlatform& p) { p.setEnvironment("Apps", "C:\\Program Files"); },
+       LaunchMode::kApp},
+      {"jvm C:\\java\\bin\\javaw.exe\"\nmainclass a.Main\n", {{"quoted-jvm", 1}}},
+      {kGood + "param %a\tb% %HOME%\n",
+       {{"undefined-variable", 3}},
+       {},
+       CodePage::kAnsi,
+       [](FakePlatform& p) { p.unsetEnvironment("HOME"); },
+       LaunchMode::kApp},
+      {kGood + "vmparam -jar a.jar\nvmparam -jar b.jar\naddjars C:\\apps\\lib\n",
+       {{"jar-with-class-path", 3}}},
       {"mainclass a.Main\n",  // the console launcher's VM is java.exe
        {},
        {"VM: C:\\Windows\\java.exe"},
@@ -225,6 +331,11 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
     std::sort(expected.begin(), expected.end());
     const CheckReport report = check(platform, kConfig, row.codePage, true, row.mode);
     EXPECT_EQ(found(report), expected) << row.config.substr(0, 120);
+    for (const Problem& problem : report.problems) {
+      EXPECT_NE(std::find(std::begin(kProblemCodes), std::end(kProblemCodes), problem.code),
+                std::end(kProblemCodes))
+          << problem.code << " is missing from the list of codes";
+    }
     const std::string shown = allShown(report);
     for (const std::string& piece : row.shows) {
       EXPECT_NE(shown.find(piece), std::string::npos) << piece << " in\n" << shown.substr(0, 3000);
@@ -255,6 +366,11 @@ TEST(CheckTarget, WhatNoLineTellsIsReportedToo) {
   platform.addFile(kConfig, "jvm C:\\nowhere\\javaw.exe\naddjars D:\\lib\nmainclass a.B\n");
   EXPECT_EQ(found(check(platform, kConfig, CodePage::kAnsi, false)),
             (Found{{"not-checkable-here", 1}, {"not-checkable-here", 2}}));
+  // In app mode a configuration file is read as the one beside its launcher.
+  platform.addFile("C:\\apps\\other.cfg", kGood + "param\n");
+  const CheckReport other = check(platform, "C:\\apps\\other.cfg", CodePage::kAnsi, true, LaunchMode::kApp);
+  EXPECT_EQ(found(other), (Found{{"no-value", 3}}));
+  EXPECT_EQ(other.launch.configFile, "C:\\apps\\other.cfg");
   // Past the first 1,000 problems of a code, the others are counted only.
   std::string repeated = kGood;
   for (int i = 0; i < 1500; ++i) {
@@ -315,9 +431,16 @@ TEST(CheckTarget, TheLaunchIsTheLaunchersOwn) {
     launcher.mode = app ? LaunchMode::kApp : LaunchMode::kClassic;
     launcher.addFile("C:\\Windows\\javaw.exe", "MZ");
     launcher.addFile(kConfig, config);
+    launcher.exitCodes["C:\\java\\bin\\javaw.exe"] = 7;
     FakePlatform checked = launcher;
+    FakePlatform run = launcher;
     launcher.setCommandLine("C:\\apps\\tool.exe");
     runLauncher(launcher);
+    // --run ends as the launcher does: 1 in classic mode, the VM's 7 in app mode.
+    EXPECT_EQ(runTarget(run, HostFacts{"C:\\work", true}, {kConfig, CodePage::kAnsi, launcher.mode})
+                  .launcherStatus,
+              launcher.exitStatus)
+        << config;
     const CheckReport report = check(checked, kConfig, CodePage::kAnsi, true, launcher.mode);
     ASSERT_EQ(launcher.starts.size(), 1U) << config;
     EXPECT_EQ(report.launch.commandLine, launcher.starts[0].commandLine) << config;
