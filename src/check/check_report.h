@@ -8,54 +8,11 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace veltrane::check {
 
 enum class Severity { kNote, kWarning, kError };
-
-// Every code a problem can have, in the order the manual's table lists them.
-inline constexpr std::string_view kProblemCodes[] = {
-    "config-unreadable",
-    "encoding",
-    "nul-byte",
-    "after-end-of-file",
-    "unknown-key",
-    "prefix-key",
-    "tab-separator",
-    "no-value",
-    "comment-in-value",
-    "replaced",
-    "quoted-jvm",
-    "jvm-not-found",
-    "jvm-not-startable",
-    "jvm-not-a-program",
-    "path-element-too-long",
-    "path-truncated",
-    "command-line-too-long",
-    "addjars-missing",
-    "addjars-empty",
-    "addpath-missing",
-    "addsyspath-missing",
-    "class-path-empty-entry",
-    "semicolon-in-class-path-entry",
-    "relative-path",
-    "undefined-variable",
-    "blank-in-argument",
-    "quote-in-variable",
-    "no-mainclass",
-    "jar-with-class-path",
-    "mainclass-file-name",
-    "main-class-not-found",
-    "no-main-method",
-    "main-method-not-checkable",
-    "class-version",
-    "jar-unreadable",
-    "launcher-unreadable",
-    "not-checkable-here",
-    "not-listed",
-};
 
 // One finding. Line and column count from 1; 0 when there is none.
 struct Problem {

@@ -32,9 +32,11 @@ struct Found {
   std::optional<JavaRelease> release;
   std::string className;  // with dots
 
-  void add(const char* code, Severity severity, std::string message, std::string hint) const {
-    report.problems.push_back({code, severity, context.recorder.lastLineOf("mainclass"),
-                               kValueColumn, std::move(message), std::move(hint)});
+  // At the value of the "mainclass" line.
+  void add(Problem problem) const {
+    problem.line = context.recorder.lastLineOf("mainclass");
+    problem.column = kValueColumn;
+    report.problems.push_back(std::move(problem));
   }
 };
 
@@ -63,22 +65,22 @@ void describeMainMethod(const Found& found, ClassFile file) {
       return;
     }
     if (file.superName.empty() || file.superName == "java/lang/Object") {
-      found.add("no-main-method", Severity::kError,
+      found.add({"no-main-method", Severity::kError, 0, 0,
                 quoted(found.className) +
                     " has no method \"public static void main(String[])\", nor has any "
                     "superclass of it in the jars: the VM stops with \"Main method not found\"",
                 "declare public static void main(String[] args) in it, or name the class that "
-                "does");
+                "does"});
       return;
     }
     const std::optional<std::string> bytes = found.classes.classFile(file.superName);
     std::optional<ClassFile> superclass = bytes ? readClassFile(*bytes) : std::nullopt;
     if (!superclass) {
-      found.add("main-method-not-checkable", Severity::kNote,
+      found.add({"main-method-not-checkable", Severity::kNote, 0, 0,
                 "whether " + quoted(found.className) + " has a main method depends on its "
                     "superclass " + quoted(dotted(file.superName)) +
                     ", which is not in the class path's jars: not checked",
-                "");
+                ""});
       return;
     }
     file = std::move(*superclass);
@@ -88,13 +90,13 @@ void describeMainMethod(const Found& found, ClassFile file) {
 void describeClassFile(const Found& found, const ClassFile& file) {
   const int compiledFor = javaReleaseOf(file.majorVersion);
   if (found.release && compiledFor > found.release->feature) {
-    found.add("class-version", Severity::kError,
+    found.add({"class-version", Severity::kError, 0, 0,
               quoted(found.className) + " is compiled for Java " + std::to_string(compiledFor) +
                   ", the runtime is " + found.release->version +
                   ": the VM stops with UnsupportedClassVersionError",
               "use a Java " + std::to_string(compiledFor) +
                   " runtime or later in the jvm line, or compile with javac --release " +
-                  std::to_string(found.release->feature));
+                  std::to_string(found.release->feature)});
   }
   describeMainMethod(found, file);
 }
@@ -102,12 +104,12 @@ void describeClassFile(const Found& found, const ClassFile& file) {
 void describeMissing(const Found& found) {
   const std::vector<std::string_view> names = found.classes.classNames();
   const std::string_view near = nearest(found.className, names, found.className.size() / 3 + 1);
-  found.add("main-class-not-found", Severity::kError,
+  found.add({"main-class-not-found", Severity::kError, 0, 0,
             quoted(found.className) +
                 " is in none of the class path's jars and folders: the VM stops with \"Could "
                 "not find or load main class\"",
             near.empty() ? "check the mainclass line: package and class name, in their case"
-                         : "did you mean " + std::string(near) + "?");
+                         : "did you mean " + std::string(near) + "?"});
 }
 
 void describeUnreadable(const Found& found) {
