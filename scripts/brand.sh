@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Brands a launcher from a checkout: writes OUT.exe, the launcher IN.exe with
-# the name, icon, version information and code page of BRAND.json (see the
-# README, "Branding"). Installs the branding tool's pinned dependencies
+# the name, icon, version information and code page of BRAND.json (see
+# docs/branding.md). Installs the branding tool's pinned dependencies
 # (npm ci in tools) on first use and whenever its lock file changed.
 #
 # Usage: scripts/brand.sh BRAND.json IN.exe OUT.exe

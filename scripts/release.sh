@@ -13,7 +13,9 @@
 #                                      (npm install -g ./...tgz)
 #   example.config                     every setting, explained
 #   windows-package.yml                the packaging workflow to copy
-#   README.txt                         the user's part of README.md
+#   README.txt                         the user's part of README.md, the front page
+#   docs/*.md, docs/failure-report.png the manual's pages a user needs (all of
+#                                      docs/ but developing.md)
 #   LICENSE, THIRD-PARTY-NOTICES.txt
 #   SHA256SUMS                         for sha256sum -c
 # The build is reproducible: the same commit gives the same bytes in any
@@ -56,6 +58,9 @@ strip --strip-all -o "$stage/veltrane-check" "$build/linux/veltrane-check"
 chmod 755 "$stage/veltrane-check"
 cp docs/example.config docs/windows-package.yml "$stage/"
 cp LICENSE THIRD-PARTY-NOTICES.txt "$stage/"
+mkdir "$stage/docs"
+cp docs/*.md docs/failure-report.png "$stage/docs/"
+rm "$stage/docs/developing.md"
 
 # The tools' package: its sources, its pinned libraries (bundled, so that
 # installing it downloads nothing) and the programs it puts into app folders.
@@ -73,8 +78,8 @@ rm -f "$tools/node_modules/.package-lock.json"
 find "$tools" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
 chmod 755 "$tools"/bin/*.js "$tools/assets/veltrane-check"
 tarball=$(cd "$tools" && npm pack --silent --pack-destination "$stage")
-# The user's part of the README: what lies between the two markers, without
-# the screenshot, which is not in the zip (the markers may enclose several parts).
+# The user's part of the README, the front page: what lies between the two
+# markers (they may enclose several parts), without images.
 {
   printf 'Veltrane %s: a launcher for Java applications on 64-bit Windows\n\n' "$version"
   sed -n '/^<!-- user-guide:begin -->$/,/^<!-- user-guide:end -->$/{/^<!-- user-guide:/d;/^!\[/d;p}' \

@@ -2,10 +2,10 @@
 # The release as a packager meets it: two release builds of the last commit,
 # each in a fresh clone in its own folder, give the same bytes (zip, npm
 # package and programs; the hashes are printed); the zip's files pass
-# sha256sum -c; every file its README.txt names is in it; the Linux checker
-# needs no C++ runtime and no glibc newer than 2.35; the tools' package
-# installs into an empty prefix with no network and runs; the README's "Ship
-# your app" steps and signing trial, followed literally, work; the zip's
+# sha256sum -c; every file its manual (README.txt, docs/*.md) names is in it;
+# the Linux checker needs no C++ runtime and no glibc newer than 2.35; the
+# tools' package installs into an empty prefix with no network and runs; the
+# manual's literal steps (follow_readme.py's list), followed, work; the zip's
 # veltrane.exe runs the typical start under Wine, and its
 # veltrane-console.exe hands a VM's output through a pipe and its exit status
 # on; and the workflow in docs/ packages a sample app with the zip: check,
@@ -68,9 +68,20 @@ echo "ok   the Linux checker loads only $needed and needs at most $newest"
   ./veltrane-tools-*.tgz >/dev/null)
 help=$("$scratch/tools-prefix/bin/veltrane-brand" --help)
 echo "${help%%$'\n'*}"
-echo "ok   npm install -g --prefix of the tools' package, offline; veltrane-brand --help runs"
+# The three commands on the PATH answer with the release's version.
+version=$(basename "${zips[0]}" -win64.zip)
+version=${version#veltrane-}
+for command in veltrane-pack veltrane-brand veltrane-check; do
+  said=$(PATH="$scratch/tools-prefix/bin:$PATH" "$command" --version)
+  if [[ $said != "$command $version" ]]; then
+    echo "FAIL $command --version says \"$said\", not \"$command $version\""
+    exit 1
+  fi
+done
+echo "ok   npm install -g --prefix of the tools' package, offline; veltrane-brand --help runs;" \
+  "veltrane-pack, veltrane-brand and veltrane-check --version say $version"
 
-/usr/bin/python3 tests/release/follow_readme.py "$scratch/one/README.md" "${zips[0]}" "$helpers/probe.exe"
+/usr/bin/python3 tests/release/follow_readme.py "${zips[0]}" "$helpers/probe.exe"
 
 /usr/bin/python3 tests/e2e/run_e2e.py --launcher "$scratch/unzipped/veltrane.exe" \
   --checker "$scratch/unzipped/veltrane-check.exe" --helpers "$helpers" --work "$scratch/e2e" \

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Every file the release's README.txt names is in the release zip.
+"""Every file the release's manual names is in the release zip: its
+README.txt, the front page, and its pages, docs/*.md.
 
 Named are: a path under `veltrane/`, the folder the README unpacks the zip
 into; a path into a checkout (scripts/, docs/, build/windows/, ...), which a
@@ -36,14 +37,20 @@ def named_paths(text):
 def main():
     with zipfile.ZipFile(sys.argv[1]) as release:
         files = set(release.namelist())
-        text = release.read("README.txt").decode("utf-8")
-    named = named_paths(text)
-    missing = sorted(words for path, words in named.items() if path not in files)
-    for words in missing:
-        print("FAIL README.txt names %s, which is not in the zip" % words)
+        pages = ["README.txt"] + sorted(n for n in files if re.fullmatch(r"docs/[\w-]+\.md", n))
+        texts = {page: release.read(page).decode("utf-8") for page in pages}
+    every = set()
+    missing = []
+    for page, text in texts.items():
+        named = named_paths(text)
+        every.update(named)
+        missing += ["%s names %s" % (page, words) for path, words in sorted(named.items())
+                    if path not in files]
+    for what in missing:
+        print("FAIL %s, which is not in the zip" % what)
     if not missing:
-        print("ok   the %d files README.txt names are in the zip: %s" % (len(named),
-                                                                       ", ".join(sorted(named))))
+        print("ok   the %d files %s name are in the zip: %s" % (
+            len(every), ", ".join(pages), ", ".join(sorted(every))))
     return 1 if missing else 0
 
 

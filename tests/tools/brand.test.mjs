@@ -65,7 +65,23 @@ const rows = [
     brand: json({ productName: "Ελληνικά Tool", codePage: "utf-8" }),
     status: 0, stderr: /^$/, stdout: /UTF-8 code page/,
     manifest: /name="Tool"[\s\S]*<activeCodePage[^>]*>UTF-8</ },
+  { name: "the mode and the AppUserModelID are stored as the strings the launcher reads",
+    brand: json({ mode: "app", appUserModelId: "Acme.Draw" }), status: 0,
+    stdout: /app mode, AppUserModelID Acme\.Draw\)/, strings: ["app", "Acme.Draw"] },
+  { name: "an AppUserModelID with a blank", brand: json({ appUserModelId: "Acme.Draw Pro" }),
+    ...refused(/"appUserModelId" may hold only ASCII letters, digits and punctuation, no blanks/) },
+  { name: "an AppUserModelID of 129 characters", brand: json({ appUserModelId: "A.".repeat(64) + "A" }),
+    ...refused(/"appUserModelId" has 129 characters; Windows takes at most 128/) },
+  { name: "an AppUserModelID with an empty part", brand: json({ appUserModelId: "Acme..Draw" }),
+    ...refused(/"appUserModelId" must be parts separated by single dots/) },
 ];
+
+// A string of a string table as stored: its length in UTF-16 units, then the units.
+function storedString(text) {
+  const length = Buffer.alloc(2);
+  length.writeUInt16LE(text.length);
+  return Buffer.concat([length, Buffer.from(text, "utf16le")]);
+}
 
 for (const row of rows) {
   test(row.name, { skip: missing }, () => {
@@ -82,6 +98,9 @@ for (const row of rows) {
       if (row.stderr) assert.match(result.stderr, row.stderr);
       assert.equal(fs.existsSync(path.join(folder, out)), row.written ?? true);
       if (row.manifest) assert.match(fs.readFileSync(path.join(folder, out)).toString("latin1"), row.manifest);
+      for (const text of row.strings || []) {
+        assert.ok(fs.readFileSync(path.join(folder, out)).includes(storedString(text)), text);
+      }
     } finally {
       fs.rmSync(folder, { recursive: true, force: true });
     }

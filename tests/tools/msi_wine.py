@@ -29,7 +29,7 @@ import zipfile
 
 REPOSITORY = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(REPOSITORY, "tests", "e2e"))
-from run_e2e import Wine  # noqa: E402  (the e2e tests' Wine, display and prefix)
+from veltrane_e2e.wine import Wine  # noqa: E402  (the e2e tests' Wine, display and prefix)
 
 NAME, EXE = "Acme Draw", "AcmeDraw"
 OWN_KEYS = [r"HKCU\Software\Acme", r"HKCU\Software\Classes\.acd",

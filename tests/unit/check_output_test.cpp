@@ -22,6 +22,7 @@ TEST(ParseOptions, AcceptsTheDocumentedFormsAndRefusesEverythingElse) {
   EXPECT_EQ(parseOptions({"--", "-odd.cfg"})->target, "-odd.cfg");
   EXPECT_EQ(parseOptions({"--mode=console", "a.cfg"})->mode, LaunchMode::kConsole);
   EXPECT_TRUE(parseOptions({"-q", "a.cfg"})->quiet);
+  EXPECT_TRUE(parseOptions({"--version"})->version);
   const Arguments refused[] = {
       {},
       {"--format", "xml", "a.cfg"},

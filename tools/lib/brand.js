@@ -11,12 +11,16 @@ import path from "node:path";
 import { ToolError } from "./errors.js";
 
 export const BRAND_KEYS = ["productName", "companyName", "fileDescription", "copyright", "version",
-  "icon", "codePage", "mode"];
-// The strings the launcher reads: the name in its failure report, and its
-// launch mode ("app", or "classic" as an unbranded launcher behaves).
+  "icon", "codePage", "mode", "appUserModelId"];
+// The strings the launcher reads: the name in its failure report, its launch
+// mode ("app", or "classic" as an unbranded launcher behaves), and the
+// AppUserModelID an app-mode launcher gives the VM when no shortcut gave one.
 const PRODUCT_NAME_STRING_ID = 1;
 const MODE_STRING_ID = 2;
+const APP_USER_MODEL_ID_STRING_ID = 3;
 export const MODES = ["classic", "app"];
+// Windows takes an AppUserModelID of at most 128 characters.
+export const APP_USER_MODEL_ID_LIMIT = 128;
 const RT_MANIFEST = 24;
 // The longest product name a failure report shows on a 1024-pixel screen with
 // room to spare: 120 characters fit, 400 do not; wide letters need the margin.
@@ -88,8 +92,21 @@ export function readBrand(file) {
   if ("mode" in brand && !MODES.includes(brand.mode)) {
     throw new ToolError(`${file}: "mode" must be "classic" or "app"`);
   }
+  if ("appUserModelId" in brand) checkAppUserModelId(file, brand.appUserModelId);
   if ("icon" in brand) brand.icon = iconFiles(file, brand.icon);
   return brand;
+}
+
+// An AppUserModelID as Windows takes it: at most 128 characters, no blanks,
+// parts separated by dots ("Acme.Draw"), none of them empty. Printable ASCII
+// only, since the launcher hands it on through its ANSI code page.
+export function checkAppUserModelId(file, id, key = "appUserModelId") {
+  const fault = typeof id !== "string" || id === "" ? "must be a text that is not empty" :
+    id.length > APP_USER_MODEL_ID_LIMIT ?
+      `has ${id.length} characters; Windows takes at most ${APP_USER_MODEL_ID_LIMIT}` :
+    /[^\x21-\x7e]/.test(id) ? "may hold only ASCII letters, digits and punctuation, no blanks" :
+    id.split(".").includes("") ? 'must be parts separated by single dots, such as "Acme.Draw"' : "";
+  if (fault) throw new ToolError(`${file}: "${key}" ${fault}`);
 }
 
 // The texts fit where they are shown: the product name the failure report, the
@@ -344,6 +361,7 @@ export function brandExecutable(brand, inFile, outFile) {
   const strings = [];
   if (brand.productName) strings.push([PRODUCT_NAME_STRING_ID, brand.productName]);
   if (brand.mode) strings.push([MODE_STRING_ID, brand.mode]);
+  if (brand.appUserModelId) strings.push([APP_USER_MODEL_ID_STRING_ID, brand.appUserModelId]);
   if (strings.length > 0) setStrings(resources.entries, strings);
   if (iconFile) setIcon(resources.entries, iconFile);
   const manifest = editManifest(resources.entries, inFile, (text) =>
