@@ -66,9 +66,9 @@ size_t constantSize(uint8_t tag) {
     case kModule:
     case kPackage:
       return 2;
-    case 3:  // Integer
-    case 4:  // Float
-    case 9:  // Fieldref
+    case 3:   // Integer
+    case 4:   // Float
+    case 9:   // Fieldref
     case 10:  // Methodref
     case 11:  // InterfaceMethodref
     case 12:  // NameAndType
@@ -158,7 +158,7 @@ std::optional<ClassFile> readClassFile(std::string_view bytes) {
   file.access = in.u2();
   file.name = nameAt(pool, in.u2(), kClass);
   file.superName = nameAt(pool, in.u2(), kClass);
-  in.bytes(2 * size_t{in.u2()});  // interfaces
+  in.bytes(2 * size_t{in.u2()});   // interfaces
   readMembers(in, pool, nullptr);  // fields
   readMembers(in, pool, &file.methods);
   readClassAttributes(in, pool, file);

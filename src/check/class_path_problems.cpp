@@ -15,16 +15,16 @@ void describeJarFolder(const LaunchContext& context, const JarFolder& folder, Ch
   if (!present) {
     report.problems.push_back(notCheckableProblem(folder.line, folder.folder));
   } else if (!*present) {
-    report.problems.push_back({"addjars-missing", Severity::kWarning, folder.line, 0,
-                               "the folder " + quoted(folder.folder) +
-                                   " does not exist: no jar added",
-                               "check the addjars line"});
+    report.problems.push_back(
+        {"addjars-missing", Severity::kWarning, folder.line, 0,
+         "the folder " + quoted(folder.folder) + " does not exist: no jar added",
+         "check the addjars line"});
   } else if (folder.jars == 0) {
-    report.problems.push_back({"addjars-empty", Severity::kWarning, folder.line, 0,
-                               "the folder " + quoted(folder.folder) +
-                                   " holds no jar: nothing added",
-                               "addjars adds the *.jar files directly in the folder, not in its "
-                               "subfolders"});
+    report.problems.push_back(
+        {"addjars-empty", Severity::kWarning, folder.line, 0,
+         "the folder " + quoted(folder.folder) + " holds no jar: nothing added",
+         "addjars adds the *.jar files directly in the folder, not in its "
+         "subfolders"});
   } else if (folder.folder.find(';') != std::string::npos) {
     report.problems.push_back(
         {"semicolon-in-class-path-entry", Severity::kError, folder.line, 0,
@@ -59,7 +59,10 @@ std::string nearFolder(const LaunchContext& context, std::string missing) {
 // Why the launcher's ";" ends the class path: no "addjars" line added a jar.
 Problem trailingEntry(const LaunchContext& context, size_t addPathLine) {
   const std::vector<JarFolder>& folders = context.recorder.jarFolders();
-  Problem problem{"class-path-empty-entry", Severity::kWarning, addPathLine, 0,
+  Problem problem{"class-path-empty-entry",
+                  Severity::kWarning,
+                  addPathLine,
+                  0,
                   "the class path ends in \";\", an empty entry: the VM also looks for classes in "
                   "the current directory, whatever folder the app is started from",
                   "with no jar from an addjars line, the launcher ends the addpath entries with "
@@ -70,8 +73,9 @@ Problem trailingEntry(const LaunchContext& context, size_t addPathLine) {
   const auto empty = std::find_if(folders.begin(), folders.end(),
                                   [](const JarFolder& folder) { return folder.jars == 0; });
   if (empty == folders.end()) {
-    problem.hint = "every jar of the addjars lines is named by an addpath line too, so none "
-                   "follows the addpath entries: drop those jars from the addpath lines";
+    problem.hint =
+        "every jar of the addjars lines is named by an addpath line too, so none "
+        "follows the addpath entries: drop those jars from the addpath lines";
     return problem;
   }
   problem.line = empty->line;

@@ -103,16 +103,17 @@ bool decode(BitReader& in, const Code& code, int& symbol) {
   return false;
 }
 
-constexpr std::array<uint16_t, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,
-                                                  15, 17, 19, 23, 27, 31, 35, 43,  51,  59,
+constexpr std::array<uint16_t, 29> kLengthBase = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                                  15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
                                                   67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::array<uint8_t, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                                   2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
 constexpr std::array<uint16_t, 30> kDistanceBase = {
     1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
     193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr std::array<uint8_t, 30> kDistanceExtra = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
-                                                    6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+constexpr std::array<uint8_t, 30> kDistanceExtra = {0, 0, 0,  0,  1,  1,  2,  2,  3,  3,
+                                                    4, 4, 5,  5,  6,  6,  7,  7,  8,  8,
+                                                    9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 class Inflater {
  public:
@@ -125,10 +126,7 @@ class Inflater {
       if (!in_.take(1, last) || !in_.take(2, type)) {
         return std::nullopt;
       }
-      const bool done = type == 0   ? stored()
-                        : type == 1 ? fixed()
-                        : type == 2 ? dynamic()
-                                    : false;
+      const bool done = type == 0 ? stored() : type == 1 ? fixed() : type == 2 ? dynamic() : false;
       if (!done) {
         return std::nullopt;
       }
@@ -143,7 +141,9 @@ class Inflater {
     if (rest.size() < 4) {
       return false;
     }
-    const auto byte = [&rest](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(rest[i])); };
+    const auto byte = [&rest](size_t i) {
+      return static_cast<uint32_t>(static_cast<unsigned char>(rest[i]));
+    };
     const uint32_t length = byte(0) | byte(1) << 8;
     const uint32_t complement = byte(2) | byte(3) << 8;
     if ((length ^ 0xffffU) != complement || rest.size() - 4 < length ||

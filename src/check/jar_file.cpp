@@ -128,7 +128,8 @@ JarFile::JarFile(Platform& system, std::string path, std::vector<ZipEntry> entri
   for (const ZipEntry& entry : entries_) {
     const std::string_view name(entry.name);
     if (name.substr(0, kVersions.size()) == kVersions) {
-      const std::string_view number = name.substr(kVersions.size(), name.find('/', kVersions.size()) - kVersions.size());
+      const std::string_view number =
+          name.substr(kVersions.size(), name.find('/', kVersions.size()) - kVersions.size());
       if (!number.empty() && number.size() < 4 &&
           std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         versions_.push_back(std::stoi(std::string(number)));
@@ -155,7 +156,8 @@ std::optional<std::string> JarFile::read(std::string_view name) const {
 std::optional<std::string> JarFile::entryFor(std::string_view file,
                                              std::optional<int> release) const {
   for (const int version : versions_) {
-    const std::string name = std::string(kVersions) + std::to_string(version) + "/" + std::string(file);
+    const std::string name =
+        std::string(kVersions) + std::to_string(version) + "/" + std::string(file);
     // Versions before 9 are never looked at.
     if (version >= 9 && (!release || version <= *release) && index_.count(name) != 0) {
       return name;

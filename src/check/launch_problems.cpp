@@ -48,10 +48,10 @@ void describeConfigFile(const LaunchContext& context, CheckReport& report) {
   const size_t read = context.recorder.lineCount();
   report.problems.push_back(
       {"config-unreadable", Severity::kError, read, 0,
-       (read == 0 ? "cannot read " + quoted(context.configuration.configFilePath()) + ": " +
-                        systemErrorText(error) + unreadableConsequence(context)
-                  : "reading stopped after line " + std::to_string(read) + ": " +
-                        systemErrorText(error)),
+       (read == 0
+            ? "cannot read " + quoted(context.configuration.configFilePath()) + ": " +
+                  systemErrorText(error) + unreadableConsequence(context)
+            : "reading stopped after line " + std::to_string(read) + ": " + systemErrorText(error)),
        unreadableHint(context)});
 }
 

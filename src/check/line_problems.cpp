@@ -96,7 +96,9 @@ void LineRecorder::checkExpansion(const LineRecord& record, std::vector<std::str
              " written",
          R"(quote it, e.g. "-Dapp.home=%EXEDIR%")"});
   }
-  const auto quotes = [](const std::string& text) { return std::count(text.begin(), text.end(), '"'); };
+  const auto quotes = [](const std::string& text) {
+    return std::count(text.begin(), text.end(), '"');
+  };
   // The jvm value's quotes are a problem of their own, expanded or not.
   if (mode_ != LaunchMode::kClassic && record.key != "jvm" &&
       quotes(record.expanded) > quotes(record.value)) {

@@ -66,21 +66,23 @@ void describeMainMethod(const Found& found, ClassFile file) {
     }
     if (file.superName.empty() || file.superName == "java/lang/Object") {
       found.add({"no-main-method", Severity::kError, 0, 0,
-                quoted(found.className) +
-                    " has no method \"public static void main(String[])\", nor has any "
-                    "superclass of it in the jars: the VM stops with \"Main method not found\"",
-                "declare public static void main(String[] args) in it, or name the class that "
-                "does"});
+                 quoted(found.className) +
+                     " has no method \"public static void main(String[])\", nor has any "
+                     "superclass of it in the jars: the VM stops with \"Main method not found\"",
+                 "declare public static void main(String[] args) in it, or name the class that "
+                 "does"});
       return;
     }
     const std::optional<std::string> bytes = found.classes.classFile(file.superName);
     std::optional<ClassFile> superclass = bytes ? readClassFile(*bytes) : std::nullopt;
     if (!superclass) {
       found.add({"main-method-not-checkable", Severity::kNote, 0, 0,
-                "whether " + quoted(found.className) + " has a main method depends on its "
-                    "superclass " + quoted(dotted(file.superName)) +
-                    ", which is not in the class path's jars: not checked",
-                ""});
+                 "whether " + quoted(found.className) +
+                     " has a main method depends on its "
+                     "superclass " +
+                     quoted(dotted(file.superName)) +
+                     ", which is not in the class path's jars: not checked",
+                 ""});
       return;
     }
     file = std::move(*superclass);
@@ -91,12 +93,12 @@ void describeClassFile(const Found& found, const ClassFile& file) {
   const int compiledFor = javaReleaseOf(file.majorVersion);
   if (found.release && compiledFor > found.release->feature) {
     found.add({"class-version", Severity::kError, 0, 0,
-              quoted(found.className) + " is compiled for Java " + std::to_string(compiledFor) +
-                  ", the runtime is " + found.release->version +
-                  ": the VM stops with UnsupportedClassVersionError",
-              "use a Java " + std::to_string(compiledFor) +
-                  " runtime or later in the jvm line, or compile with javac --release " +
-                  std::to_string(found.release->feature)});
+               quoted(found.className) + " is compiled for Java " + std::to_string(compiledFor) +
+                   ", the runtime is " + found.release->version +
+                   ": the VM stops with UnsupportedClassVersionError",
+               "use a Java " + std::to_string(compiledFor) +
+                   " runtime or later in the jvm line, or compile with javac --release " +
+                   std::to_string(found.release->feature)});
   }
   describeMainMethod(found, file);
 }
@@ -105,11 +107,11 @@ void describeMissing(const Found& found) {
   const std::vector<std::string_view> names = found.classes.classNames();
   const std::string_view near = nearest(found.className, names, found.className.size() / 3 + 1);
   found.add({"main-class-not-found", Severity::kError, 0, 0,
-            quoted(found.className) +
-                " is in none of the class path's jars and folders: the VM stops with \"Could "
-                "not find or load main class\"",
-            near.empty() ? "check the mainclass line: package and class name, in their case"
-                         : "did you mean " + std::string(near) + "?"});
+             quoted(found.className) +
+                 " is in none of the class path's jars and folders: the VM stops with \"Could "
+                 "not find or load main class\"",
+             near.empty() ? "check the mainclass line: package and class name, in their case"
+                          : "did you mean " + std::string(near) + "?"});
 }
 
 void describeUnreadable(const Found& found) {
@@ -144,8 +146,9 @@ std::optional<JavaRelease> vmRelease(const LaunchContext& context, const LaunchR
 void describeMainClassFile(const LaunchContext& context, CheckReport& report) {
   const std::string& mainClass = context.configuration.mainClass();
   const std::optional<ModuleTarget> module = moduleTarget(mainClass);
-  if (mainClass.empty() || (!module && (mainClass.find_first_of(" \t\"") != std::string::npos ||
-                                        isFileName(mainClass))) ||
+  if (mainClass.empty() ||
+      (!module &&
+       (mainClass.find_first_of(" \t\"") != std::string::npos || isFileName(mainClass))) ||
       startsTheAppOtherwise(context.configuration.vmParams())) {
     return;  // the app starts from a jar's manifest, or the line is no class name
   }

@@ -25,7 +25,10 @@ std::string quoted(std::string_view text) {
 
 Problem relativePathProblem(const HostFacts& host, LaunchMode mode, size_t line,
                             std::string_view path) {
-  return {"relative-path", Severity::kWarning, line, 0,
+  return {"relative-path",
+          Severity::kWarning,
+          line,
+          0,
           quoted(path) +
               " is relative: at launch it is resolved against the current directory (a "
               "shortcut's \"Start in\" folder), not the launcher's folder; checked here against " +
@@ -36,8 +39,12 @@ Problem relativePathProblem(const HostFacts& host, LaunchMode mode, size_t line,
 }
 
 Problem notCheckableProblem(size_t line, std::string_view path) {
-  return {"not-checkable-here", Severity::kNote, line, 0,
-          quoted(path) + " cannot be checked on this system", ""};
+  return {"not-checkable-here",
+          Severity::kNote,
+          line,
+          0,
+          quoted(path) + " cannot be checked on this system",
+          ""};
 }
 
 }  // namespace veltrane::check

@@ -61,24 +61,26 @@ void describeSearchFailure(const LaunchContext& context, CheckReport& report) {
       }
     }
     report.problems.push_back({"path-element-too-long", Severity::kError, element, 0,
-                        "the search for " + quoted(jvm) +
-                            " reached a PATH element of 258 or more characters and ended "
-                            "there (\"Result too large\")",
-                        "shorten that folder name, or give jvm a full path"});
+                               "the search for " + quoted(jvm) +
+                                   " reached a PATH element of 258 or more characters and ended "
+                                   "there (\"Result too large\")",
+                               "shorten that folder name, or give jvm a full path"});
   } else if (searchReachedUncheckable(context, launch)) {
-    report.problems.push_back({"not-checkable-here", Severity::kNote, line, 0,
-                        quoted(jvm) + " cannot be looked for on this system: " + triedList(launch),
-                        "run veltrane-check on the Windows machine to check the VM"});
+    report.problems.push_back(
+        {"not-checkable-here", Severity::kNote, line, 0,
+         quoted(jvm) + " cannot be looked for on this system: " + triedList(launch),
+         "run veltrane-check on the Windows machine to check the VM"});
   } else if (context.errorNumber == kNoSuchFile) {
-    report.problems.push_back({"jvm-not-found", Severity::kError, line, 0,
-                        "the VM " + quoted(jvm) + " is found nowhere; tried " + triedList(launch),
-                        "give jvm the full path of javaw.exe, or put its folder on PATH with "
-                        "addsyspath"});
+    report.problems.push_back(
+        {"jvm-not-found", Severity::kError, line, 0,
+         "the VM " + quoted(jvm) + " is found nowhere; tried " + triedList(launch),
+         "give jvm the full path of javaw.exe, or put its folder on PATH with "
+         "addsyspath"});
   } else {
     report.problems.push_back(
-               {"jvm-not-startable", Severity::kError, line, 0,
-                "the search for " + quoted(jvm) + " ended with: " + errorText(context.errorNumber),
-                "check the rights on the VM and its folder"});
+        {"jvm-not-startable", Severity::kError, line, 0,
+         "the search for " + quoted(jvm) + " ended with: " + errorText(context.errorNumber),
+         "check the rights on the VM and its folder"});
   }
 }
 
@@ -107,10 +109,10 @@ void describeFoundVm(const LaunchContext& context, CheckReport& report) {
   const bool folder = attributes.found && (attributes.bits & kAttributeDirectory) != 0;
   if (folder || !looksLikeProgram(context.system, path)) {
     report.problems.push_back(
-               {"jvm-not-a-program", Severity::kError, context.recorder.lastLineOf("jvm"), 0,
-                quoted(path) + (folder ? " is a folder" : " is not a Windows program") +
-                    ": the start would fail",
-                "point jvm at javaw.exe in the bin folder of a Java installation"});
+        {"jvm-not-a-program", Severity::kError, context.recorder.lastLineOf("jvm"), 0,
+         quoted(path) + (folder ? " is a folder" : " is not a Windows program") +
+             ": the start would fail",
+         "point jvm at javaw.exe in the bin folder of a Java installation"});
   }
 }
 
@@ -136,10 +138,10 @@ void describeVm(const LaunchContext& context, CheckReport& report) {
   if (jvm.find('"') != std::string::npos) {
     // The quotes are the cause; whatever the search then met is no news.
     report.problems.push_back({"quoted-jvm", Severity::kError, line, 0,
-                        "the jvm value " + quoted(jvm) +
-                            " holds double quotes: the launcher adds its own, and the start "
-                            "fails",
-                        "remove the quotes; spaces in the path need none"});
+                               "the jvm value " + quoted(jvm) +
+                                   " holds double quotes: the launcher adds its own, and the start "
+                                   "fails",
+                               "remove the quotes; spaces in the path need none"});
   } else if (!launch.jvmFound) {
     describeSearchFailure(context, report);
   } else {

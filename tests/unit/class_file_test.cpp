@@ -10,8 +10,7 @@ namespace {
 using std::string_literals::operator""s;
 
 TEST(ClassFile, ReadsNamesVersionMethodsAndModuleAttributes) {
-  const std::string main = classBytes("a/Main", "a/Base", 65,
-                                      {{}, {"run", "()V", kAccessPrivate}});
+  const std::string main = classBytes("a/Main", "a/Base", 65, {{}, {"run", "()V", kAccessPrivate}});
   const std::optional<ClassFile> file = readClassFile(main);
   ASSERT_TRUE(file);
   EXPECT_EQ(file->name, "a/Main");
@@ -22,7 +21,8 @@ TEST(ClassFile, ReadsNamesVersionMethodsAndModuleAttributes) {
   EXPECT_EQ(file->methods[0].descriptor, "([Ljava/lang/String;)V");
   EXPECT_EQ(file->methods[1].name, "run");
 
-  const std::optional<ClassFile> info = readClassFile(moduleInfoBytes("com.orbit", "com/orbit/Main"));
+  const std::optional<ClassFile> info =
+      readClassFile(moduleInfoBytes("com.orbit", "com/orbit/Main"));
   ASSERT_TRUE(info);
   EXPECT_EQ(info->moduleName, "com.orbit");
   EXPECT_EQ(info->moduleMainClass, "com/orbit/Main");

@@ -19,7 +19,7 @@ TEST(EditDistance, CountsEditsAndFindsTheNearestCandidate) {
       {"com.orbit.notes.Mian", 3, "com.orbit.notes.Main"},
       {"COM.ORBIT.NOTES.MAIN", 1, "com.orbit.notes.Main"},  // case alone is no distance
       {"com.orbit.notes.Mian", 2, ""},                      // nearer than the limit only
-      {"lbi", 3, "lib"},                                     // the first of equally near ones
+      {"lbi", 3, "lib"},                                    // the first of equally near ones
       {"", 3, ""},
   };
   for (const auto& row : rows) {

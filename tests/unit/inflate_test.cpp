@@ -27,15 +27,15 @@ TEST(Inflate, ReadsEachBlockTypeAndRefusesBrokenOrOversizedStreams) {
     size_t maxSize = 1000;
   } rows[] = {
       {fixed, "abcabcabcabc"},
-      {fixed, std::nullopt, 11},  // one byte over the limit
+      {fixed, std::nullopt, 11},                                  // one byte over the limit
       {"\x63\x60\x18\x05\xc4\x02\x00"s, std::string(300, '\0')},  // a copy overlapping itself
       {dynamic, dynamicText()},
-      {dynamic.substr(0, 20), std::nullopt},  // cut short
-      {"\x01\x03\x00\xfc\xffxyz"s, "xyz"},    // stored
+      {dynamic.substr(0, 20), std::nullopt},                // cut short
+      {"\x01\x03\x00\xfc\xffxyz"s, "xyz"},                  // stored
       {"\x00\x01\x00\xfe\xffx\x01\x00\x00\xff\xff"s, "x"},  // stored, then an empty last block
-      {"\x01\x03\x00\xfc\xfexyz"s, std::nullopt},  // the length's complement is wrong
+      {"\x01\x03\x00\xfc\xfexyz"s, std::nullopt},           // the length's complement is wrong
       {"\x01\x03\x00\xfc\xffxy"s, std::nullopt},
-      {"\x07"s, std::nullopt},               // block type 3
+      {"\x07"s, std::nullopt},          // block type 3
       {"\x03\x02\x00"s, std::nullopt},  // a distance before the first byte
       {""s, std::nullopt},
   };

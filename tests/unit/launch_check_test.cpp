@@ -31,17 +31,19 @@ void furnishJava(FakePlatform& platform) {
   const std::vector<TestMethod> none;
   platform.addFile(
       "C:\\apps\\notes\\notes.jar",
-      jarBytes({{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\nMulti-Release: true\r\n\r\n"},
-                {p + "Main.class", classBytes(p + "Main"), true},
-                {p + "NoMain.class", classBytes(p + "NoMain", "java/lang/Object", 61, none)},
-                {p + "Child.class", classBytes(p + "Child", p + "Main", 61, none)},
-                {p + "View.class", classBytes(p + "View", p + "Base", 61, none)},
-                {p + "Base.class", classBytes(p + "Base", "javafx/application/Application", 61, none)},
-                {p + "Frame.class", classBytes(p + "Frame", "javax/swing/JFrame", 61, none)},
-                {p + "New.class", classBytes(p + "New", "java/lang/Object", 65)},
-                {p + "Script.class", classBytes(p + "Script", "java/lang/Object", 61, {{"main", "()V", 0}})},
-                {"META-INF/versions/17/" + p + "Later.class", classBytes(p + "Later")},
-                {"META-INF/versions/21/" + p + "Newest.class", classBytes(p + "Newest")}}));
+      jarBytes(
+          {{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\nMulti-Release: true\r\n\r\n"},
+           {p + "Main.class", classBytes(p + "Main"), true},
+           {p + "NoMain.class", classBytes(p + "NoMain", "java/lang/Object", 61, none)},
+           {p + "Child.class", classBytes(p + "Child", p + "Main", 61, none)},
+           {p + "View.class", classBytes(p + "View", p + "Base", 61, none)},
+           {p + "Base.class", classBytes(p + "Base", "javafx/application/Application", 61, none)},
+           {p + "Frame.class", classBytes(p + "Frame", "javax/swing/JFrame", 61, none)},
+           {p + "New.class", classBytes(p + "New", "java/lang/Object", 65)},
+           {p + "Script.class",
+            classBytes(p + "Script", "java/lang/Object", 61, {{"main", "()V", 0}})},
+           {"META-INF/versions/17/" + p + "Later.class", classBytes(p + "Later")},
+           {"META-INF/versions/21/" + p + "Newest.class", classBytes(p + "Newest")}}));
   platform.addFile("C:\\apps\\mods\\notes.jar",
                    jarBytes({{"module-info.class", moduleInfoBytes("com.orbit.notes", p + "Main")},
                              {p + "Main.class", classBytes(p + "Main")}}));
@@ -188,7 +190,9 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
       {"jvm C:\\java\\bin\\javaw.exe\nmainclass Main.class\n", {{"mainclass-file-name", 2}}},
       {kGood + "addsyspath lib;bin\n",
        {{"relative-path", 3}, {"addsyspath-missing", 3}, {"addsyspath-missing", 3}}},
-      {kGood + "addpath C:\\apps\\classes;\n", {{"class-path-empty-entry", 3}}, {"remove the extra"}},
+      {kGood + "addpath C:\\apps\\classes;\n",
+       {{"class-path-empty-entry", 3}},
+       {"remove the extra"}},
       // The first PATH element of 258 characters ends the search.
       {"mainclass a.Main\naddsyspath C:\\" + std::string(255, 'q') + "\naddsyspath C:\\" +
            std::string(300, 'p') + "\n",
@@ -363,7 +367,8 @@ TEST(CheckTarget, WhatNoLineTellsIsReportedToo) {
             (Found{{"not-checkable-here", 1}, {"not-checkable-here", 2}}));
   // In app mode a configuration file is read as the one beside its launcher.
   platform.addFile("C:\\apps\\other.cfg", kGood + "param\n");
-  const CheckReport other = check(platform, "C:\\apps\\other.cfg", CodePage::kAnsi, true, LaunchMode::kApp);
+  const CheckReport other =
+      check(platform, "C:\\apps\\other.cfg", CodePage::kAnsi, true, LaunchMode::kApp);
   EXPECT_EQ(found(other), (Found{{"no-value", 3}}));
   EXPECT_EQ(other.launch.configFile, "C:\\apps\\other.cfg");
   // Past the first 1,000 problems of a code, the others are counted only.

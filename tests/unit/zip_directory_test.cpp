@@ -11,7 +11,8 @@ namespace {
 
 // The contents of every entry, or "(unreadable)"; "(no directory)" for none.
 std::vector<std::string> contents(const std::string& zip, size_t tail = kZipTail) {
-  const std::string_view last = std::string_view(zip).substr(zip.size() - std::min(tail, zip.size()));
+  const std::string_view last =
+      std::string_view(zip).substr(zip.size() - std::min(tail, zip.size()));
   const auto entries = readZipDirectory(last, zip.size());
   if (!entries) {
     return {"(no directory)"};
@@ -40,12 +41,12 @@ TEST(ZipDirectory, ReadsStoredAndDeflatedEntriesAndRefusesBrokenArchives) {
   } rows[] = {
       {jar, {"a.txt=stored", "b/c.txt=deflated"}},
       {jar.substr(0, jar.size() - 1), {"(no directory)"}},  // the end record cut
-      {jar + "x", {"(no directory)"}},                     // bytes after it, no comment
+      {jar + "x", {"(no directory)"}},                      // bytes after it, no comment
       {changed(end + 20, "\x01") + "x", {"a.txt=stored", "b/c.txt=deflated"}},  // a comment
       {jar, {"(no directory)"}, 40},  // the directory lies before the bytes given
       {changed(end + 16, "\xff\xff\xff\xff"), {"(no directory)"}},  // zip64
       {changed(end + 10, "\x03"), {"(no directory)"}},  // more entries than the directory
-      {changed(35, "x"), {"a.txt=(unreadable)", "b/c.txt=deflated"}},  // CRC
+      {changed(35, "x"), {"a.txt=(unreadable)", "b/c.txt=deflated"}},                 // CRC
       {changed(directory + 10, "\x0c"), {"a.txt=(unreadable)", "b/c.txt=deflated"}},  // bzip2
       {changed(0, "PK\x05\x05"), {"a.txt=(unreadable)", "b/c.txt=deflated"}},  // no local header
   };
