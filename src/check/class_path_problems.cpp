@@ -53,7 +53,9 @@ std::string nearFolder(const LaunchContext& context, std::string missing) {
       folders.emplace_back(entry.name);
     }
   }
-  return std::string(nearest(std::string_view(missing).substr(slash + 1), folders, 3));
+  std::string_view name = missing;
+  name.remove_prefix(slash + 1);
+  return std::string(nearest(name, folders, 3));
 }
 
 // Why the launcher's ";" ends the class path: no "addjars" line added a jar.

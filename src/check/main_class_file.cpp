@@ -31,14 +31,14 @@ struct Found {
   const ClassPathClasses& classes;
   std::optional<JavaRelease> release;
   std::string className;  // with dots
-
-  // At the value of the "mainclass" line.
-  void add(Problem problem) const {
-    problem.line = context.recorder.lastLineOf("mainclass");
-    problem.column = kValueColumn;
-    report.problems.push_back(std::move(problem));
-  }
 };
+
+// A problem at the value of the "mainclass" line.
+void add(const Found& found, Problem problem) {
+  problem.line = found.context.recorder.lastLineOf("mainclass");
+  problem.column = kValueColumn;
+  found.report.problems.push_back(std::move(problem));
+}
 
 // From Java 25 the VM also starts an instance main and one without
 // arguments; a VM of unknown release is given the benefit of the doubt.
@@ -65,24 +65,24 @@ void describeMainMethod(const Found& found, ClassFile file) {
       return;
     }
     if (file.superName.empty() || file.superName == "java/lang/Object") {
-      found.add({"no-main-method", Severity::kError, 0, 0,
-                 quoted(found.className) +
-                     " has no method \"public static void main(String[])\", nor has any "
-                     "superclass of it in the jars: the VM stops with \"Main method not found\"",
-                 "declare public static void main(String[] args) in it, or name the class that "
-                 "does"});
+      add(found, {"no-main-method", Severity::kError, 0, 0,
+                  quoted(found.className) +
+                      " has no method \"public static void main(String[])\", nor has any "
+                      "superclass of it in the jars: the VM stops with \"Main method not found\"",
+                  "declare public static void main(String[] args) in it, or name the class that "
+                  "does"});
       return;
     }
     const std::optional<std::string> bytes = found.classes.classFile(file.superName);
     std::optional<ClassFile> superclass = bytes ? readClassFile(*bytes) : std::nullopt;
     if (!superclass) {
-      found.add({"main-method-not-checkable", Severity::kNote, 0, 0,
-                 "whether " + quoted(found.className) +
-                     " has a main method depends on its "
-                     "superclass " +
-                     quoted(dotted(file.superName)) +
-                     ", which is not in the class path's jars: not checked",
-                 ""});
+      add(found, {"main-method-not-checkable", Severity::kNote, 0, 0,
+                  "whether " + quoted(found.className) +
+                      " has a main method depends on its "
+                      "superclass " +
+                      quoted(dotted(file.superName)) +
+                      ", which is not in the class path's jars: not checked",
+                  ""});
       return;
     }
     file = std::move(*superclass);
@@ -92,13 +92,13 @@ void describeMainMethod(const Found& found, ClassFile file) {
 void describeClassFile(const Found& found, const ClassFile& file) {
   const int compiledFor = javaReleaseOf(file.majorVersion);
   if (found.release && compiledFor > found.release->feature) {
-    found.add({"class-version", Severity::kError, 0, 0,
-               quoted(found.className) + " is compiled for Java " + std::to_string(compiledFor) +
-                   ", the runtime is " + found.release->version +
-                   ": the VM stops with UnsupportedClassVersionError",
-               "use a Java " + std::to_string(compiledFor) +
-                   " runtime or later in the jvm line, or compile with javac --release " +
-                   std::to_string(found.release->feature)});
+    add(found, {"class-version", Severity::kError, 0, 0,
+                quoted(found.className) + " is compiled for Java " + std::to_string(compiledFor) +
+                    ", the runtime is " + found.release->version +
+                    ": the VM stops with UnsupportedClassVersionError",
+                "use a Java " + std::to_string(compiledFor) +
+                    " runtime or later in the jvm line, or compile with javac --release " +
+                    std::to_string(found.release->feature)});
   }
   describeMainMethod(found, file);
 }
@@ -106,12 +106,12 @@ void describeClassFile(const Found& found, const ClassFile& file) {
 void describeMissing(const Found& found) {
   const std::vector<std::string_view> names = found.classes.classNames();
   const std::string_view near = nearest(found.className, names, found.className.size() / 3 + 1);
-  found.add({"main-class-not-found", Severity::kError, 0, 0,
-             quoted(found.className) +
-                 " is in none of the class path's jars and folders: the VM stops with \"Could "
-                 "not find or load main class\"",
-             near.empty() ? "check the mainclass line: package and class name, in their case"
-                          : "did you mean " + std::string(near) + "?"});
+  add(found, {"main-class-not-found", Severity::kError, 0, 0,
+              quoted(found.className) +
+                  " is in none of the class path's jars and folders: the VM stops with \"Could "
+                  "not find or load main class\"",
+              near.empty() ? "check the mainclass line: package and class name, in their case"
+                           : "did you mean " + std::string(near) + "?"});
 }
 
 void describeUnreadable(const Found& found) {
@@ -141,49 +141,52 @@ std::optional<JavaRelease> vmRelease(const LaunchContext& context, const LaunchR
   return text ? javaReleaseFrom(*text) : std::nullopt;
 }
 
+// The class path's classes; false when the VM would look where this system
+// cannot: with no class path at all, the current directory, or a folder of
+// jars it cannot list.
+bool addClassPath(const LaunchContext& context, const CheckReport& report,
+                  ClassPathClasses& classes) {
+  const std::vector<JarFolder>& folders = context.recorder.jarFolders();
+  if (report.launch.classPath.empty() ||
+      std::any_of(folders.begin(), folders.end(), [&context](const JarFolder& folder) {
+        return !canCheck(context.host, folder.folder);
+      })) {
+    return false;
+  }
+  for (const ClassPathEntry& entry : report.launch.classPath) {
+    classes.add(entry.entry, entry.line);
+  }
+  return true;
+}
+
 }  // namespace
 
 void describeMainClassFile(const LaunchContext& context, CheckReport& report) {
   const std::string& mainClass = context.configuration.mainClass();
   const std::optional<ModuleTarget> module = moduleTarget(mainClass);
-  if (mainClass.empty() ||
-      (!module &&
-       (mainClass.find_first_of(" \t\"") != std::string::npos || isFileName(mainClass))) ||
+  const bool className =
+      !module && mainClass.find_first_of(" \t\"") == std::string::npos && !isFileName(mainClass);
+  if (mainClass.empty() || (!module && !className) ||
       startsTheAppOtherwise(context.configuration.vmParams())) {
     return;  // the app starts from a jar's manifest, or the line is no class name
   }
   const std::optional<JavaRelease> release = vmRelease(context, report.launch);
   ClassPathClasses classes(context.system, context.host,
                            release ? std::optional<int>(release->feature) : std::nullopt);
-  std::string className = mainClass;
-  if (module) {
-    className = findModuleClass(context, classes, *module);
-  } else {
-    // With no class path the VM looks in the current directory; jars of a
-    // folder this system cannot list are unknown.
-    const std::vector<JarFolder>& folders = context.recorder.jarFolders();
-    if (report.launch.classPath.empty() ||
-        std::any_of(folders.begin(), folders.end(), [&context](const JarFolder& folder) {
-          return !canCheck(context.host, folder.folder);
-        })) {
-      return;
-    }
-    for (const ClassPathEntry& entry : report.launch.classPath) {
-      classes.add(entry.entry, entry.line);
-    }
-  }
-  const Found found{context, report, classes, release, dotted(className)};
-  describeUnreadable(found);
-  if (className.empty()) {
+  const std::string name = module ? findModuleClass(context, classes, *module) : mainClass;
+  if (!module && !addClassPath(context, report, classes)) {
     return;
   }
-  std::string internal = className;
+  const Found found{context, report, classes, release, dotted(name)};
+  describeUnreadable(found);
+  std::string internal = name;
   std::replace(internal.begin(), internal.end(), '.', '/');
-  const std::optional<std::string> bytes = classes.classFile(internal);
+  const std::optional<std::string> bytes =
+      name.empty() ? std::nullopt : classes.classFile(internal);
   const std::optional<ClassFile> file = bytes ? readClassFile(*bytes) : std::nullopt;
   if (file) {
     describeClassFile(found, *file);
-  } else if (!bytes && classes.complete()) {
+  } else if (!bytes && !name.empty() && classes.complete()) {
     describeMissing(found);
   }
 }
