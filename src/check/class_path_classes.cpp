@@ -6,8 +6,9 @@ namespace veltrane::check {
 
 namespace {
 
-// More class names than any real class path holds are not kept for hints.
-constexpr size_t kMaxNames = 1U << 20;
+// Enough class names for the largest class paths; more are not kept for
+// hints, which measure each against the main class's name.
+constexpr size_t kMaxNames = 1U << 18;
 constexpr std::string_view kClassSuffix = ".class";
 
 bool endsWith(std::string_view text, std::string_view end) {

@@ -121,7 +121,12 @@ JarFile::JarFile(Platform& system, std::string path, std::vector<ZipEntry> entri
   for (size_t i = 0; i < entries_.size(); ++i) {
     index_.emplace(entries_[i].name, i);  // the first of equal names, as the VM takes
   }
-  const std::optional<std::string> manifest = read("META-INF/MANIFEST.MF");
+  // Only a jar with versioned entries is worth reading its manifest for.
+  const bool versioned = std::any_of(entries_.begin(), entries_.end(), [](const ZipEntry& entry) {
+    return entry.name.rfind(kVersions, 0) == 0;
+  });
+  const std::optional<std::string> manifest =
+      versioned ? read("META-INF/MANIFEST.MF") : std::nullopt;
   if (!manifest || !isMultiRelease(*manifest)) {
     return;
   }

@@ -156,8 +156,10 @@ def checker_finds_a_misspelt_main_class_in_the_apps_jar(c):
                         "two-classes.jar")
     c.mkdir("app/lib")
     c.copy(seed, "app/lib/app.jar")
-    for main_class, wanted in (("a.Main", (0, [])), ("a.Mian", (2, [("main-class-not-found", 3)]))):
-        config = c.write("app.cfg", "jvm %s\naddjars %s\nmainclass %s\n" % (vm, c.win("app/lib"), main_class))
+    for main_class, wanted in (("a.Main", (0, [])),
+                               ("a.Mian", (2, [("main-class-not-found", 3)]))):
+        config = c.write("app.cfg", "jvm %s\naddjars %s\nmainclass %s\n"
+                         % (vm, c.win("app/lib"), main_class))
         code, output, _ = run_checker(c, "--format", "json", config)
         problems = json.loads(output)["problems"]
         expect_equal((code, [(p["code"], p["line"]) for p in problems]), wanted, main_class)

@@ -25,7 +25,8 @@ def app_jar(c, path, main_class):
     """A jar holding the main class, deflated as jar tools pack it."""
     with zipfile.ZipFile(c.path(path), "w", zipfile.ZIP_DEFLATED) as archive:
         archive.writestr("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n")
-        archive.writestr(main_class.replace(".", "/") + ".class", class_file(main_class.replace(".", "/")))
+        name = main_class.replace(".", "/")
+        archive.writestr(name + ".class", class_file(name))
 
 
 def typical_layout(c, config_name, status=0, prefix=b""):
