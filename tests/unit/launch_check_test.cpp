@@ -45,7 +45,7 @@ void furnishJava(FakePlatform& platform) {
            {"META-INF/versions/17/" + p + "Later.class", classBytes(p + "Later")},
            {"META-INF/versions/21/" + p + "Newest.class", classBytes(p + "Newest")}}));
   platform.addFile("C:\\apps\\mods\\notes.jar",
-                   jarBytes({{"module-info.class", moduleInfoBytes("com.orbit.notes", p + "Main")},
+                   jarBytes({{"module-info.class", moduleInfoBytes("com.orbit.notes", p + "Start")},
                              {p + "Main.class", classBytes(p + "Main")}}));
   platform.addFile("C:\\apps\\broken\\old.jar", "not a zip");
   platform.addDirectory("C:\\apps\\notes\\");
@@ -279,8 +279,12 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        CodePage::kAnsi,
        nullptr,
        LaunchMode::kApp},
+      {"jvm C:\\java\\bin\\javaw.exe\nvmparam -p C:\\apps\\mods\n"
+       "mainclass -m com.orbit.notes/com.orbit.notes.Main\n",
+       {}},
       {"jvm C:\\java\\bin\\javaw.exe\nvmparam -p C:\\apps\\mods\nmainclass -m com.orbit.notes\n",
-       {}},  // the module's own main class
+       {{"main-class-not-found", 3}},
+       {"\"com.orbit.notes.Start\" is in none"}},  // the module's own main class
       {kGood + "addpath C:\\apps\\classes\naddjars C:\\apps\\libs\n",
        {{"addjars-missing", 4}, {"class-path-empty-entry", 4}},
        {"did you mean lib?"}},
