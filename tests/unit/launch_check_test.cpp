@@ -434,6 +434,7 @@ TEST(CheckTarget, TheLaunchIsTheLaunchersOwn) {
     launcher.setEnvironment("JAVA", "C:\\java\\bin");
     launcher.mode = app ? LaunchMode::kApp : LaunchMode::kClassic;
     launcher.addFile("C:\\Windows\\javaw.exe", "MZ");
+    launcher.addFile(".\\javaw.exe", "MZ");  // started in classic mode only
     launcher.addFile(kConfig, config);
     launcher.exitCodes["C:\\java\\bin\\javaw.exe"] = 7;
     FakePlatform checked = launcher;
