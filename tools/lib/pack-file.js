@@ -11,6 +11,7 @@ import { ToolError } from "./errors.js";
 import { appLaunchers, linkAssociations, readLaunchers } from "./launchers.js";
 import { moduleKey } from "./modules.js";
 import { INSTALLER_KEYS, installerSettings } from "./pack-installer.js";
+import { runtimeRecipe } from "./runtime-recipe.js";
 import { showCharacter, windowsNameProblem } from "./windows-names.js";
 
 export const REQUIRED_KEYS = ["name", "version", "mainJar"];
@@ -144,7 +145,8 @@ export const PACK_KEYS = {
   splash: (context, key, value) => existing(context, key, value, "file"),
   vmOptions: textList,
   appArguments: textList,
-  runtime: (context, key, value) => existing(context, key, value, "folder"),
+  runtime: (context, key, value) => (typeof value === "string" ? existing(context, key, value, "folder") :
+    runtimeRecipe(context, key, value)),
   minJavaVersion: javaVersion,
   jvm: configText,
   appUserModelId: (context, key, value) => {

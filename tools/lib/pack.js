@@ -14,6 +14,7 @@ import { checkContentOutside, copyContent } from "./content.js";
 import { ToolError } from "./errors.js";
 import { onInterrupt, signalsHandled } from "./interrupt.js";
 import { launcherPlans } from "./launchers.js";
+import { linkedRuntime } from "./linked-runtime.js";
 import { moveIntoPlace } from "./outputs-in-place.js";
 import { signApp, writeAppMsi } from "./pack-installer.js";
 import { writeZip } from "./zip.js";
@@ -109,10 +110,24 @@ function makeStaging(outDir) {
   }
 }
 
+// The settings with a linked runtime's folder as "runtime" when it is a
+// recipe; the app is planned once without it first, so that its mistakes
+// are told before a JDK is downloaded, and for the jars jdeps reads.
+async function withRuntimeFolder(settings, log) {
+  if (!settings.runtime || typeof settings.runtime === "string") return { settings };
+  const draft = planApp({ ...settings, runtime: undefined });
+  // A modular app's modules are read too: they are most of its code.
+  const jars = [...draft.modulePath, ...draft.classPath].map((jar) => jar.file);
+  const linked = await linkedRuntime(settings, jars, log);
+  return { settings: { ...settings, runtime: linked.folder }, runtimeLines: linked.lines };
+}
+
 // Packs the app of a pack file (as readPackFile returns it) into outDir;
 // returns the plan, the outputs and the check's result.
-export async function pack(settings, outDir, log = console.log) {
+export async function pack(packSettings, outDir, log = console.log) {
+  const { settings, runtimeLines } = await withRuntimeFolder(packSettings, log);
   const plan = planApp(settings);
+  plan.runtimeLines = runtimeLines;
   plan.launchers = launcherPlans(plan, vm);
   new Set(plan.notes).forEach((note) => log(`note: ${note}`));
   checkContentOutside(plan.pack, outDir);
