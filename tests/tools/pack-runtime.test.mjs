@@ -102,7 +102,7 @@ const mistakes = [
   /no jlink 17\.0 to link the JDK 17\.\S+ \(found: \S*jdk-21\/bin\/jlink 21\.0\.5\): .*apt-get install openjdk-17-jdk-headless/],
   ["an unknown module", () => ({ jdk: jdkZip, modules: ["java.base", "jdk.nosuch"] }),
     /jlink failed: Module jdk\.nosuch not found$/m],
-  ["jdeps on a broken jar", () => ({ jdk: jdkZip }), /jdeps cannot read \S*broken\.jar: it is not a jar \(zip\) file/,
+  ["a broken jar, refused before jdeps runs", () => ({ jdk: jdkZip }), /\S*broken\.jar is not a jar \(zip\) file: invalid zip data/,
     { jars: ["plugins", "broken.jar"] }],
   ["an address without sha256", () => ({ jdk: address() }), /"runtime" "sha256" is missing: an address needs/],
   ["an http address elsewhere", () => ({ jdk: "http://example.com/jdk.zip", sha256: "0".repeat(64) }),

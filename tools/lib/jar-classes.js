@@ -17,7 +17,7 @@ function unzipEntries(jar, data, filter) {
   try {
     return unzipSync(data, { filter });
   } catch (error) {
-    throw new ToolError(`${jar} is not a jar (zip) file: ${error.code || error.message}`);
+    throw new ToolError(`${jar} is not a jar (zip) file: ${error.message}`);
   }
 }
 
