@@ -65,6 +65,7 @@ const mistakes = [
   ["minJavaVersion above the runtime's", { minJavaVersion: 21 }, null, /"runtime": the runtime is Java 17\.0\.2, below "minJavaVersion" 21/],
   ["colliding jar names", { jars: ["other"] }, (f) => jar(path.join(f, "other", "dep.jar")), /two jars named dep\.jar for lib\/: .*lib.dep\.jar \(Class-Path of app\.jar\) and .*other.dep\.jar \(jars\)/],
   ["unknown key", { mainclass: "x.Main" }, null, /unknown key "mainclass"/],
+  ["a key of every object's prototype", { constructor: "x" }, null, /unknown key "constructor"/],
   ["version of the wrong type", { version: 1 }, null, /"version" must be a text/],
   ["vmOptions not a list", { vmOptions: "-Xmx1g" }, null, /"vmOptions" must be a list of texts/],
   ["name too long for the report", { name: "N".repeat(101) }, null, /"name" has 101 characters; at most 100 fit the failure report/],

@@ -4,9 +4,11 @@
 import fs from "node:fs";
 import path from "node:path";
 
-import { checkTextLengths, iconFiles, parseVersion } from "./brand.js";
+import { checkTextLengths, parseVersion } from "./brand-file.js";
 import { ToolError } from "./errors.js";
+import { iconFiles } from "./icon.js";
 import { INSTALLER_KEYS, installerSettings } from "./pack-installer.js";
+import { codePage, fail, parseObject, readFile, text } from "./validators.js";
 
 export const REQUIRED_KEYS = ["name", "version", "mainJar"];
 
@@ -14,15 +16,6 @@ export const REQUIRED_KEYS = ["name", "version", "mainJar"];
 const NOT_IN_FILE_NAMES = /[\\/:*?"<>|\u0000-\u001f]/;
 // What a configuration line cannot hold: "#" starts a comment, and a line ends.
 const NOT_IN_CONFIG = /[#\r\n\u0000]/;
-
-function fail(context, key, message) {
-  throw new ToolError(`${context.file}: "${key}" ${message}`);
-}
-
-function text(context, key, value) {
-  if (typeof value !== "string" || value.trim() === "") fail(context, key, "must be a text that is not empty");
-  return value;
-}
 
 function configText(context, key, value) {
   text(context, key, value);
@@ -110,10 +103,7 @@ export const PACK_KEYS = {
   description: text,
   copyright: text,
   icon,
-  codePage: (context, key, value) => {
-    if (!["utf-8", "ansi"].includes(value)) fail(context, key, 'must be "utf-8" or "ansi"');
-    return value;
-  },
+  codePage,
   console: boolean,
   jars,
   mainClass,
@@ -125,34 +115,11 @@ export const PACK_KEYS = {
   ...INSTALLER_KEYS,
 };
 
-function parse(file) {
-  let data;
-  try {
-    data = fs.readFileSync(file, "utf8");
-  } catch (error) {
-    throw new ToolError(`cannot read the pack file ${file}: ${error.code || error.message}`);
-  }
-  try {
-    // A byte-order mark, as some editors write, is no part of the JSON.
-    return JSON.parse(data.replace(/^\uFEFF/, ""));
-  } catch (error) {
-    throw new ToolError(`${file} is not valid JSON: ${error.message}`);
-  }
-}
-
 // The pack file's settings, checked, with the defaults filled in; options
 // are the command line's --msi and --sign (see pack-installer.js).
 export function readPackFile(file, options = {}) {
-  const raw = parse(file);
-  if (raw === null || typeof raw !== "object" || Array.isArray(raw)) {
-    throw new ToolError(`${file} must hold one JSON object`);
-  }
+  const raw = parseObject(file, readFile(file, "the pack file").toString("utf8"), PACK_KEYS);
   const context = { file, folder: path.dirname(path.resolve(file)) };
-  for (const key of Object.keys(raw)) {
-    if (!(key in PACK_KEYS)) {
-      throw new ToolError(`${file}: unknown key "${key}" (known keys: ${Object.keys(PACK_KEYS).join(", ")})`);
-    }
-  }
   for (const key of REQUIRED_KEYS) {
     if (!(key in raw)) throw new ToolError(`${file}: "${key}" is missing (required: ${REQUIRED_KEYS.join(", ")})`);
   }
