@@ -31,7 +31,9 @@ constexpr const char* kHelp =
     "  --quiet, -q             text: the problems and the summary only\n"
     "  --run                   start the VM as the launcher would, in this console\n"
     "                          (Windows only), and show its exit status\n"
-    "Exit status: 0 no problem, 1 warnings only, 2 an error, 64 a usage error.\n";
+    "  --version               the release's version\n"
+    "Exit status: 0 no problem, 1 warnings only, 2 an error, 64 a usage error.\n"
+    "The manual: docs/checker.md of the release.\n";
 
 void write(std::string_view text) {
   // Nothing useful is left to do when the console or the pipe is gone.
@@ -90,6 +92,10 @@ int checkerMain(const std::vector<std::string>& arguments) {
   }
   if (options->help) {
     writeNow(std::string(kUsage) + "\n" + kHelp);
+    return 0;
+  }
+  if (options->version) {
+    writeNow("veltrane-check " VELTRANE_VERSION "\n");
     return 0;
   }
   if (options->run && !canRunHere()) {

@@ -85,11 +85,13 @@ std::optional<CheckOptions> parseOptions(const std::vector<std::string>& argumen
       options.quiet = true;
     } else if (argument == "--help" || argument == "-h") {
       options.help = true;
+    } else if (argument == "--version") {
+      options.version = true;
     } else if (!takeValued(arguments, i, options)) {
       return std::nullopt;
     }
   }
-  if (!targetGiven && !options.help) {
+  if (!targetGiven && !options.help && !options.version) {
     return std::nullopt;
   }
   return options;

@@ -14,7 +14,7 @@ namespace veltrane::check {
 
 inline constexpr const char* kUsage =
     "usage: veltrane-check [--format text|json|gcc] [--code-page utf-8|ansi] "
-    "[--mode classic|app|console] [--quiet] [--run] TARGET";
+    "[--mode classic|app|console] [--quiet] [--run] TARGET | --help | --version";
 
 struct CheckOptions {
   Format format = Format::kText;
@@ -23,6 +23,7 @@ struct CheckOptions {
   bool quiet = false;
   bool run = false;
   bool help = false;
+  bool version = false;
   std::string target;
 };
 

@@ -68,7 +68,18 @@ echo "ok   the Linux checker loads only $needed and needs at most $newest"
   ./veltrane-tools-*.tgz >/dev/null)
 help=$("$scratch/tools-prefix/bin/veltrane-brand" --help)
 echo "${help%%$'\n'*}"
-echo "ok   npm install -g --prefix of the tools' package, offline; veltrane-brand --help runs"
+# The three commands on the PATH answer with the release's version.
+version=$(basename "${zips[0]}" -win64.zip)
+version=${version#veltrane-}
+for command in veltrane-pack veltrane-brand veltrane-check; do
+  said=$(PATH="$scratch/tools-prefix/bin:$PATH" "$command" --version)
+  if [[ $said != "$command $version" ]]; then
+    echo "FAIL $command --version says \"$said\", not \"$command $version\""
+    exit 1
+  fi
+done
+echo "ok   npm install -g --prefix of the tools' package, offline; veltrane-brand --help runs;" \
+  "veltrane-pack, veltrane-brand and veltrane-check --version say $version"
 
 /usr/bin/python3 tests/release/follow_readme.py "${zips[0]}" "$helpers/probe.exe"
 

@@ -21,6 +21,7 @@ TEST(ParseOptions, AcceptsTheDocumentedFormsAndRefusesEverythingElse) {
   EXPECT_EQ(json->target, "a.cfg");
   EXPECT_EQ(parseOptions({"--", "-odd.cfg"})->target, "-odd.cfg");
   EXPECT_EQ(parseOptions({"--mode=console", "a.cfg"})->mode, LaunchMode::kConsole);
+  EXPECT_TRUE(parseOptions({"--version"})->version);
   const Arguments refused[] = {
       {},
       {"--format", "xml", "a.cfg"},

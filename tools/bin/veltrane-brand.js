@@ -7,8 +7,15 @@
 import { BRAND_KEYS, readBrand } from "../lib/brand-file.js";
 import { brandExecutable, loadResourceLibrary } from "../lib/brand.js";
 import { runCommand } from "../lib/errors.js";
+import { versionLine } from "../lib/version.js";
 
-const USAGE = "usage: veltrane-brand BRAND.json IN.exe OUT.exe";
+const USAGE = "usage: veltrane-brand BRAND.json IN.exe OUT.exe | --help | --version";
+const HELP = `
+Writes OUT.exe: the launcher IN.exe with the name, icon, version information,
+code page and mode of BRAND.json. Brand the unsigned launcher, then sign.
+  --version  the release's version
+Exit status: 0 written, 1 a mistake in the brand file or its inputs, 64 a
+usage error. The manual: docs/branding.md of the release.`;
 
 // What the branded launcher now says of itself, in one line.
 function summary(brand, result) {
@@ -24,7 +31,11 @@ function summary(brand, result) {
 
 async function main(argv) {
   if (argv.length === 1 && (argv[0] === "--help" || argv[0] === "-h")) {
-    console.log(`${USAGE}\n\nBrand file keys (all optional): ${BRAND_KEYS.join(", ")}.`);
+    console.log(`${USAGE}\n${HELP}\n\nBrand file keys (all optional): ${BRAND_KEYS.join(", ")}.`);
+    return 0;
+  }
+  if (argv.length === 1 && argv[0] === "--version") {
+    console.log(versionLine("veltrane-brand"));
     return 0;
   }
   if (argv.length !== 3) {
