@@ -129,7 +129,7 @@ export function readPackFile(file, options = {}) {
   const texts = { productName: "name", companyName: "vendor", fileDescription: "description",
     copyright: "copyright" };
   checkTextLengths(file, Object.fromEntries(Object.entries(texts)
-    .filter(([, key]) => typeof pack[key] === "string").map(([text, key]) => [text, pack[key]])), texts);
+    .filter(([, key]) => typeof pack[key] === "string").map(([brandKey, key]) => [brandKey, pack[key]])), texts);
   pack.exeName ??= fileName(context, "exeName", pack.name.replace(/\s+/g, ""));
   pack.console ??= false;
   pack.codePage ??= "ansi";
