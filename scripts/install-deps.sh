@@ -20,9 +20,15 @@ packages=(
   # the installer (wixl, msiinfo) and signing with a key on a PKCS#11 token
   # (OpenSSL's PKCS#11 engine; SoftHSM for the tests)
   wixl msitools libengine-pkcs11-openssl softhsm2
-  # the sample app that the demo, the pack tests and the benchmark build (javac, jar)
-  default-jdk-headless
 )
+# The sample app that the demo, the pack tests and the benchmark build needs
+# javac and jar: a JDK 17 or later already on PATH does, else Debian's.
+jdk_on_path() {
+  local version
+  version=$(javac -version 2>&1) || return 1
+  [[ $version =~ ^javac\ ([0-9]+) ]] && ((BASH_REMATCH[1] >= 17))
+}
+jdk_on_path || packages+=(default-jdk-headless)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -9,6 +9,7 @@ import test from "node:test";
 
 import { buildMsi } from "../../tools/lib/msi.js";
 import { msiVersion, readMsiSettings, upgradeCodeFor } from "../../tools/lib/msi-settings.js";
+import { progIdOf } from "../../tools/lib/wix.js";
 
 const PACK = { name: "Acme Draw", vendor: "Acme", version: "1.0.0", mainJar: "app.jar" };
 
@@ -38,6 +39,15 @@ test("installer settings: defaults, and icons found beside the pack file", () =>
   assert.deepEqual(settings, { scope: "user", shortcuts: { desktop: false }, associations: [
     { extension: "acd", description: "ACD document", icon: "/p/doc.ico" }],
   upgradeCode: "0F0E0D0C-0B0A-4908-8706-050403020100" });
+  assert.deepEqual(readMsiSettings({ ...PACK, shortcuts: {} }, "/p/pack.json").shortcuts, { desktop: false });
+});
+
+test("a ProgId is valid for any exe name and the app's own", () => {
+  const code = "0F0E0D0C-0B0A-4908-8706-050403020100";
+  assert.deepEqual([["Acme Draw.v2", "acd"], ["日本", "acd"], ["7zip", "acd"], ["Acme", "x".repeat(32)]]
+    .map(([exeName, extension]) => progIdOf(exeName, code, extension)),
+  ["AcmeDrawv2.0F0E0D0C.acd", "App.0F0E0D0C.acd", "App7zip.0F0E0D0C.acd", `Acm.0F0E0D0C.${"x".repeat(32)}`]);
+  assert.notEqual(progIdOf("Acme", upgradeCodeFor("Acme", "Other"), "acd"), progIdOf("Acme", code, "acd"));
 });
 
 test("the upgrade code is fixed by name and vendor, and never changes between releases", () => {
@@ -101,13 +111,16 @@ test("two builds of the same folder give the same MSI bytes; wixl alone would no
   const root = fs.mkdtempSync(path.join(os.tmpdir(), "msi-test-"));
   t.after(() => fs.rmSync(root, { recursive: true, force: true }));
   appFolder(root);
-  const pack = { ...PACK, fileAssociations: [{ extension: "acd", icon: "doc.ico" }] };
+  // One icon for two associations is one file.
+  const pack = { ...PACK, fileAssociations: ["acd", "acx"].map((extension) => ({ extension, icon: "doc.ico" })) };
   const one = build(root, pack, path.join(root, "one.msi"));
+  fs.utimesSync(path.join(root, "AcmeDraw", "lib", "app.jar"), 1e9, 1e9);
   const two = build(root, pack, path.join(root, "two.msi"));
   console.log(`one.msi ${sha256(one.file)}\ntwo.msi ${sha256(two.file)}`);
   assert.equal(sha256(one.file), sha256(two.file));
   assert.equal(one.reproducible, true);
-  assert.deepEqual(fs.readdirSync(root).sort(), ["AcmeDraw", "doc.ico", "one.msi", "two.msi"]);
+  assert.notEqual(build(root, { ...pack, version: "1.0.1" }, path.join(root, "three.msi")).productCode, one.productCode);
+  assert.deepEqual(fs.readdirSync(root).sort(), ["AcmeDraw", "doc.ico", "one.msi", "three.msi", "two.msi"]);
   // wixl by itself, twice on one source a second apart: where its outputs differ.
   const wxs = path.join(root, "raw.wxs");
   fs.writeFileSync(wxs, `<?xml version="1.0"?><Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
@@ -136,11 +149,17 @@ test("an MSI per user writes only HKCU and the user's folders; per machine HKLM 
     // Word count 10: compressed, and no elevation (8); 2: compressed, elevated.
     const rows = [["user", "1", ["DesktopFolder", "LocalAppDataFolder", "ProgramMenuFolder"], "10"],
       ["machine", "2", ["DesktopFolder", "ProgramFiles64Folder", "ProgramMenuFolder"], "2"]];
+    const guids = [];
     for (const [installScope, root_, places, wordCount] of rows) {
-      const pack = { ...PACK, installScope, shortcuts: { desktop: true },
-        fileAssociations: [{ extension: "acd" }] };
+      // Brackets are kept as written in formatted fields; "---" in the source's comment.
+      const pack = { ...PACK, name: "Acme --- Draw", vendor: "[Acme]", installScope, shortcuts: { desktop: true },
+        fileAssociations: [{ extension: "acd", description: "Drawing [1]" }] };
       const { file } = build(root, pack, path.join(root, `${installScope}.msi`));
       assert.deepEqual([...new Set(table(file, "Registry").map((row) => row[1]))], [root_]);
+      const registry = table(file, "Registry").map((row) => `${row[2]} = ${row[4]}`);
+      assert.ok(registry.includes("Software\\[\\[]Acme[\\]]\\Acme --- Draw = [INSTALLDIR]"), registry.join("\n"));
+      assert.ok(registry.some((row) => row.endsWith(" = Drawing [\\[]1[\\]]")), registry.join("\n"));
+      guids.push(table(file, "Component").map((row) => row[1]));
       const summary = spawnSync("msiinfo", ["suminfo", file], { encoding: "utf8" }).stdout;
       assert.match(summary, new RegExp(`^Source: ${wordCount} `, "m"));
       const tops = table(file, "Directory").filter((row) => row[1] === "TARGETDIR").map((r) => r[0]);
@@ -152,6 +171,7 @@ test("an MSI per user writes only HKCU and the user's folders; per machine HKLM 
         ["ARPPRODUCTICON", "AppIcon.exe"]);
       assert.equal(table(file, "Icon")[0][0], "AppIcon.exe");
     }
+    assert.equal(guids[0].filter((guid) => guids[1].includes(guid)).length, 0, "component GUIDs per scope");
   });
 
 test("the fourth version field is reported as ignored; a missing wixl is named", (t) => {
@@ -165,6 +185,9 @@ test("the fourth version field is reported as ignored; a missing wixl is named",
   assert.equal(version, "1.2.3");
   assert.match(lines.join("\n"), /ignores the fourth field \(4\)/);
   assert.match(lines.join("\n"), /upgrade code \{[0-9A-F-]{36}\}: keep it/);
+  // wixl crashes on a registry key outside Windows-1252: the app's own key is then its upgrade code.
+  const { file, upgradeCode } = build(root, { ...PACK, name: "日本 Draw" }, path.join(root, "c.msi"));
+  assert.ok(table(file, "Registry").some((row) => row[2] === `Software\\${upgradeCode}`));
   assert.throws(() => build(root, PACK, path.join(root, "b.msi"), { PATH: "/nonexistent" }),
     /wixl not found: install the Debian package wixl .*brew install msitools/);
   assert.ok(!fs.existsSync(path.join(root, "b.msi")));

@@ -33,7 +33,7 @@ from veltrane_e2e.wine import Wine  # noqa: E402  (the e2e tests' Wine, display 
 
 NAME, EXE = "Acme Draw", "AcmeDraw"
 OWN_KEYS = [r"HKCU\Software\Acme", r"HKCU\Software\Classes\.acd",
-            r"HKCU\Software\Classes\AcmeDraw.acd"]
+            r"HKCU\Software\Classes\AcmeDraw.8B91E5C7.acd"]
 failures = []
 
 
@@ -199,9 +199,9 @@ def per_user_install(s, msi, codes, jars):
         target, workdir = shell_link(link) if os.path.exists(link) else (None, None)
         check((target, (workdir or "").rstrip("\\")) == (win_folder + "\\" + EXE + ".exe", win_folder),
               "the shortcut in %s starts the exe in the install folder" % place, (target, workdir))
-    command = s.registry(r"HKCU\Software\Classes\AcmeDraw.acd\shell\open\command")
+    command = s.registry(r"HKCU\Software\Classes\AcmeDraw.8B91E5C7.acd\shell\open\command")
     check(command == {"(Default)": '"%s\\%s.exe" "%%1"' % (win_folder, EXE)},
-          "HKCU\\Software\\Classes\\AcmeDraw.acd\\shell\\open\\command", command)
+          "HKCU\\Software\\Classes\\AcmeDraw.8B91E5C7.acd\\shell\\open\\command", command)
     entry = s.uninstall_entry(codes["productCode"]) or {}
     shown = {k: entry.get(k) for k in ("DisplayName", "DisplayVersion", "Publisher")}
     check(shown == {"DisplayName": NAME, "DisplayVersion": codes["version"], "Publisher": "Acme"},
@@ -254,7 +254,7 @@ def nothing_left(s, codes, folder, links):
     for link in links:
         check(not os.path.exists(link), "msiexec /x: no " + os.path.basename(os.path.dirname(link))
               + " shortcut")
-    for key in OWN_KEYS + [r"HKLM\Software\Acme", r"HKLM\Software\Classes\AcmeDraw.acd"]:
+    for key in OWN_KEYS + [r"HKLM\Software\Acme", r"HKLM\Software\Classes\AcmeDraw.8B91E5C7.acd"]:
         check(s.registry(key) is None, "msiexec /x: no key " + key)
     check(s.uninstall_entry(codes["productCode"]) is None, "msiexec /x: no uninstall entry")
 
@@ -266,7 +266,7 @@ def per_user(s):
     check(verifies(s, old_msi), "osslsigncode verify: the MSI signed with a PKCS#12 file")
     folder = per_user_install(s, old_msi, old_codes, ["old-1.0.jar"])
     if has_app_mode(s.args.launcher):
-        open_document(s, folder, r"HKCU\Software\Classes\AcmeDraw.acd\shell\open\command", False)
+        open_document(s, folder, r"HKCU\Software\Classes\AcmeDraw.8B91E5C7.acd\shell\open\command", False)
     new_msi, new_codes = s.pack("1.1.0", ["new-1.1.jar"], sign={
         "pkcs11Module": "/usr/lib/softhsm/libsofthsm2.so", "keyId": "01", "pinEnv": "TOKEN_PIN",
         "certificate": keys["cert"]})
@@ -285,8 +285,8 @@ def per_machine(s):
     check(s.wine_run("msiexec", "/i", windows_path(msi), "/qn") == 0, "msiexec /i (per machine)")
     folder = os.path.join(s.prefix, "drive_c", "Program Files", NAME)
     check(os.path.exists(os.path.join(folder, EXE + ".exe")), "per machine: in Program Files\\" + NAME)
-    command = s.registry(r"HKLM\Software\Classes\AcmeDraw.acd\shell\open\command")
-    check(command is not None, "per machine: HKLM\\Software\\Classes\\AcmeDraw.acd\\shell\\open\\command")
+    command = s.registry(r"HKLM\Software\Classes\AcmeDraw.8B91E5C7.acd\shell\open\command")
+    check(command is not None, "per machine: HKLM\\Software\\Classes\\AcmeDraw.8B91E5C7.acd\\shell\\open\\command")
     if has_app_mode(s.args.launcher):
         open_document(s, folder, None, True)
     check(s.wine_run("msiexec", "/x", windows_path(msi), "/qn") == 0, "msiexec /x (per machine)")

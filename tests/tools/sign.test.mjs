@@ -8,7 +8,7 @@ import path from "node:path";
 import test from "node:test";
 
 import { failureLine, readSignSettings, signFile } from "../../tools/lib/sign.js";
-import { makeSigningKeys, PASSWORD, PIN, SOFTHSM_MODULE, verifies } from "./signing-keys.mjs";
+import { makeSigningKeys, PASSWORD, PIN, SOFTHSM_MODULE, standInSigner, verifies } from "./signing-keys.mjs";
 
 const ENV = { SIGN_PASSWORD: "secret", TOKEN_PIN: "1234" };
 const settingsErrors = [
@@ -70,3 +70,24 @@ test("signatures from a PKCS#12 file and a SoftHSM token verify; a wrong PIN lea
     assert.ok(!fs.existsSync(path.join(root, "out.msi")));
     assert.deepEqual(fs.readdirSync(root).filter((name) => /signing-\d/.test(name)), []);
   });
+
+test("osslsigncode is given the module to search for, the token's certificate, -time, the secret by a pipe", (t) => {
+  const root = fs.mkdtempSync(path.join(os.tmpdir(), "sign-test-"));
+  const saved = { ...process.env };
+  t.after(() => {
+    process.env = saved;
+    fs.rmSync(root, { recursive: true, force: true });
+  });
+  const signer = standInSigner(root);
+  Object.assign(process.env, { PATH: `${signer.bin}:${process.env.PATH}`, SOURCE_DATE_EPOCH: "1700000000",
+    TOKEN_PIN: PIN });
+  const settings = readSignSettings({ pkcs11Module: "libsofthsm2.so", pinEnv: "TOKEN_PIN",
+    keyId: "pkcs11:token=t;id=%01;type=private" }, path.join(root, "pack.json"));
+  assert.throws(() => signFile(settings, path.join(root, "in.exe"), path.join(root, "out.exe")), /signing in\.exe failed/);
+  const log = fs.readFileSync(signer.log, "utf8");
+  for (const pair of ["-pkcs11module\nlibsofthsm2.so\n", "-pkcs11cert\npkcs11:token=t;id=%01;type=cert\n",
+    "-key\npkcs11:token=t;id=%01;type=private\n", "-time\n1700000000\n", `secret: ${PIN}\n`]) {
+    assert.ok(log.includes(pair), `${pair} in\n${log}`);
+  }
+  assert.doesNotMatch(log, /-pkcs11engine|secret in a file|^TOKEN_PIN=/m);
+});

@@ -46,3 +46,20 @@ export function makeSigningKeys(folder) {
 export function verifies(file, cert) {
   return spawnSync("osslsigncode", ["verify", "-CAfile", cert, "-in", file]).status === 0;
 }
+
+// A stand-in osslsigncode in folder/bin: it logs its arguments, the secret it
+// reads from -readpass (and whether that is a file) and its environment into
+// folder/signer.log, waits the seconds given and fails.
+export function standInSigner(folder, seconds = 0) {
+  const bin = path.join(folder, "bin");
+  const log = path.join(folder, "signer.log");
+  fs.mkdirSync(bin, { recursive: true });
+  fs.writeFileSync(path.join(bin, "osslsigncode"), `#!/bin/sh
+for a in "$@"; do [ "$previous" = -readpass ] && pass=$a; previous=$a; done
+{ printf '%s\\n' "$@"; echo "secret: $(cat "$pass")"; [ -f "$pass" ] && echo "secret in a file"; env; } > "${log}.part"
+mv "${log}.part" "${log}"
+sleep ${seconds}
+exit 1
+`, { mode: 0o755 });
+  return { bin, log };
+}

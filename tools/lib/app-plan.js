@@ -7,6 +7,8 @@ import path from "node:path";
 import { ToolError } from "./errors.js";
 import { followClassPath, manifestVmOptions, readManifest } from "./jar-manifest.js";
 import { checkRuntime } from "./runtime.js";
+import { runtimeFiles } from "./runtime-tree.js";
+import { printable, windowsNameProblem, windowsUpperCase } from "./windows-names.js";
 
 // A jar name the configuration's class path can hold as it is.
 const UNSAFE_JAR_NAME = /[#;%\r\n]/;
@@ -24,20 +26,45 @@ function listedJars(pack) {
 const byWindowsName = (a, b) => (a.name.toUpperCase() < b.name.toUpperCase() ? -1 :
   a.name.toUpperCase() > b.name.toUpperCase() ? 1 : 0);
 
+// Why a jar's name cannot stand in lib\ and on the class path, or null. An
+// ANSI launcher passes the class path in the code page of the machine it
+// runs on, unknown here: ASCII is the one set every code page holds.
+function jarNameProblem(pack, name) {
+  const problem = windowsNameProblem(name, { separators: true });
+  if (problem) return `${problem}: rename it`;
+  if (UNSAFE_JAR_NAME.test(name) || !/\.jar$/i.test(name)) {
+    return 'must be named *.jar, without "#", ";" or "%", for the class path of the configuration: rename it';
+  }
+  if (pack.codePage === "ansi" && /[^\x20-\x7e]/.test(name)) {
+    return 'holds letters outside ASCII, which an ANSI launcher passes to Java as "?": ' +
+      'set "codePage": "utf-8" or rename it';
+  }
+  return null;
+}
+
 function checkNames(pack, jars) {
   const names = new Map();
   for (const jar of jars) {
-    if (UNSAFE_JAR_NAME.test(jar.name) || !/\.jar$/i.test(jar.name)) {
-      throw new ToolError(`${pack.file}: the jar ${jar.file} (${jar.origin}) must be named *.jar, without ` +
-        '"#", ";" or "%", for the class path of the configuration: rename it');
+    const problem = jarNameProblem(pack, jar.name);
+    if (problem) {
+      throw new ToolError(`${pack.file}: the jar ${printable(jar.file)} (${jar.origin}) ${problem}`);
     }
-    const other = names.get(jar.name.toUpperCase());
+    const other = names.get(windowsUpperCase(jar.name));
     if (other) {
       throw new ToolError(`${pack.file}: two jars named ${jar.name} for lib/: ${other.file} (${other.origin}) ` +
         `and ${jar.file} (${jar.origin})`);
     }
-    names.set(jar.name.toUpperCase(), jar);
+    names.set(windowsUpperCase(jar.name), jar);
   }
+}
+
+// A jar's name in lib\: its extension written ".jar", the form in which the
+// launcher knows a jar that "addpath" names when "addjars" finds it again.
+function libName(file, notes) {
+  const name = path.basename(file);
+  if (!/\.jar$/i.test(name) || name.endsWith(".jar")) return name;
+  notes.push(`${name} is copied into lib\\ as ${name.slice(0, -4)}.jar`);
+  return `${name.slice(0, -4)}.jar`;
 }
 
 // The main jar, its Class-Path, then the other jars in name order (as the
@@ -51,7 +78,7 @@ function classPath(pack, notes) {
     seen.add(fs.realpathSync(file));
     others.push({ file, origin: "jars", other: true });
   }
-  for (const jar of [...jars, ...others]) jar.name = path.basename(jar.file);
+  for (const jar of [...jars, ...others]) jar.name = libName(jar.file, notes);
   checkNames(pack, [...jars, ...others]);
   return [...jars, ...others.sort(byWindowsName)];
 }
@@ -87,8 +114,9 @@ export function planApp(pack) {
     { origin: `what java -jar takes from ${mainJarName}'s manifest`,
       options: manifestVmOptions(manifest, mainJarName, notes) }];
   return {
-    pack, notes, mainClass, jvm: vm(pack, notes), classPath: classPath(pack, notes),
+    pack, notes, mainClass, jvm: vm(pack, notes), runtimeFiles: pack.runtime ? runtimeFiles(pack) : [],
+    classPath: classPath(pack, notes),
     vmOptionGroups: vmOptionGroups.filter((g) => g.options.length > 0),
-    packFileName: path.basename(pack.file),
+    packFileName: printable(path.basename(pack.file)),
   };
 }

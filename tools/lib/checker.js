@@ -24,6 +24,10 @@ function checkerReport(checker, exe) {
   }
 }
 
+// Warnings that mean the launcher would not start what was packed: the
+// configuration read only up to a Ctrl-Z, or read without its main class.
+const FAILS_THE_PACK = ["after-end-of-file", "no-mainclass"];
+
 // Checks the app folder's exe; returns its warnings and notes as lines, or
 // a line that says the check was skipped. An error fails the pack.
 export function checkApp(exe, checker) {
@@ -33,7 +37,7 @@ export function checkApp(exe, checker) {
   }
   const lines = report.problems.map((p) => `${p.severity}: ${p.line ? `line ${p.line}: ` : ""}` +
     `${p.message} [${p.code}]`);
-  const errors = report.problems.filter((p) => p.severity === "error");
+  const errors = report.problems.filter((p) => p.severity === "error" || FAILS_THE_PACK.includes(p.code));
   if (errors.length > 0) {
     for (const line of lines) console.error(`veltrane-pack: ${line}`);
     throw new ToolError(`veltrane-check found ${errors.length} error(s) in the packed configuration`);

@@ -8,6 +8,7 @@ import path from "node:path";
 
 import { ToolError } from "./errors.js";
 import { msiVersion, nameUuid } from "./msi-settings.js";
+import { windowsNameProblem } from "./windows-names.js";
 import { wixSource } from "./wix.js";
 
 // 1980-01-01, the earliest time a cabinet can hold, unless SOURCE_DATE_EPOCH says otherwise.
@@ -27,26 +28,37 @@ function listFiles(folder, relative = "") {
   });
 }
 
+// An icon from outside the app folder, copied beside the exe once however
+// many associations show it; returns its name there.
+function outsideIcon(icon, files, staging, copied) {
+  if (copied.has(icon)) return copied.get(icon);
+  const name = path.basename(icon);
+  const problem = windowsNameProblem(name);
+  if (problem) throw new ToolError(`the icon ${icon}: its name ${problem}`);
+  if (files.some((file) => file.relative.toLowerCase() === name.toLowerCase())) {
+    throw new ToolError(`the icon ${icon} would overwrite ${name} in the app folder`);
+  }
+  const copy = path.join(staging, name);
+  try {
+    fs.copyFileSync(icon, copy);
+  } catch (error) {
+    throw new ToolError(`cannot read the icon ${icon}: ${error.code || error.message}`);
+  }
+  files.push({ relative: name, source: copy });
+  copied.set(icon, name);
+  return name;
+}
+
 // An association's icon from outside the app folder is installed beside the exe.
 function associationIcons(settings, folder, files, staging) {
+  const copied = new Map();
   return settings.associations.map((association) => {
     if (!association.icon) return { ...association, iconFile: null };
     const inside = path.relative(folder, association.icon);
     if (!inside.startsWith("..") && !path.isAbsolute(inside)) {
       return { ...association, iconFile: inside.split(path.sep).join("/") };
     }
-    const name = path.basename(association.icon);
-    if (files.some((file) => file.relative.toLowerCase() === name.toLowerCase())) {
-      throw new ToolError(`the icon ${association.icon} would overwrite ${name} in the app folder`);
-    }
-    const copy = path.join(staging, name);
-    try {
-      fs.copyFileSync(association.icon, copy);
-    } catch (error) {
-      throw new ToolError(`cannot read the icon ${association.icon}: ${error.code || error.message}`);
-    }
-    files.push({ relative: name, source: copy });
-    return { ...association, iconFile: name };
+    return { ...association, iconFile: outsideIcon(association.icon, files, staging, copied) };
   });
 }
 
@@ -62,7 +74,8 @@ function runWixl(source, output, time) {
   }
   if (result.error || result.status !== 0) {
     const lines = `${result.stderr || ""}`.split("\n").filter((l) => /\S/.test(l) && !/GLib/.test(l));
-    const said = lines[0] || result.error?.message || `status ${result.status}`;
+    const said = lines[0] || result.error?.message ||
+      (result.signal ? `wixl crashed (${result.signal})` : `status ${result.status}`);
     throw new ToolError(`wixl could not build the MSI: ${said}`);
   }
 }
@@ -74,9 +87,17 @@ const FILETIME_EPOCH_MS = 11644473600000n;
 // time, so the same inputs give the same MSI; the package code still changes
 // whenever anything else in the package does. Returns false when the fields
 // are not where wixl 0.101 puts them.
+const PACKAGE_CODE = /\x1e\0\0\0\x27\0\0\0\{[0-9A-F-]{36}\}\0/g;
+
+// The package code of an MSI as wixl writes it, or null.
+export function packageCode(msi) {
+  const codes = [...msi.toString("latin1").matchAll(PACKAGE_CODE)];
+  return codes.length === 1 ? codes[0][0].slice(9, 45) : null;
+}
+
 export function settleSummary(msi, startMs, endMs, time) {
   const text = msi.toString("latin1");
-  const codes = [...text.matchAll(/\x1e\0\0\0\x27\0\0\0\{[0-9A-F-]{36}\}\0/g)];
+  const codes = [...text.matchAll(PACKAGE_CODE)];
   if (codes.length !== 1) return false;
   const at = codes[0].index + 8;
   const stamps = [];

@@ -9,25 +9,43 @@ import { ToolError } from "./errors.js";
 import { iconFiles } from "./icon.js";
 import { INSTALLER_KEYS, installerSettings } from "./pack-installer.js";
 import { codePage, fail, parseObject, readFile, text } from "./validators.js";
+import { showCharacter, windowsNameProblem } from "./windows-names.js";
 
 export const REQUIRED_KEYS = ["name", "version", "mainJar"];
 
 // Characters Windows does not allow in a file name.
 const NOT_IN_FILE_NAMES = /[\\/:*?"<>|\u0000-\u001f]/;
-// What a configuration line cannot hold: "#" starts a comment, and a line ends.
-const NOT_IN_CONFIG = /[#\r\n\u0000]/;
+// What a configuration line cannot hold: "#" starts a comment, a line ends,
+// and Ctrl-Z ends the whole file.
+const NOT_IN_CONFIG = /[#\r\n\u0000\u001a]/;
+
+// Why a character cannot stand in a configuration value, for the message.
+function configProblem(character) {
+  const why = character === "#" ? "starts a comment" : character === "\u001a" ? "ends the whole file" : "ends a line";
+  return `holds ${showCharacter(character)}, which ${why} in the configuration`;
+}
 
 function configText(context, key, value) {
   text(context, key, value);
-  if (NOT_IN_CONFIG.test(value)) fail(context, key, 'must not hold "#" or a line break');
+  const found = NOT_IN_CONFIG.exec(value);
+  if (found) fail(context, key, configProblem(found[0]));
   return value;
 }
 
+// A text shown by Windows and the installer: no control characters.
+function label(context, key, value) {
+  text(context, key, value);
+  const found = /\p{Cc}/u.exec(value);
+  if (found) fail(context, key, `holds the control character ${showCharacter(found[0])}`);
+  return value;
+}
+
+// The app's name is also the folder that the class path and PATH hold.
 function fileName(context, key, value) {
   text(context, key, value);
-  if (NOT_IN_FILE_NAMES.test(value) || /[. ]$/.test(value) || value !== value.trim()) {
-    fail(context, key, `"${value}" is not a Windows file name`);
-  }
+  const problem = windowsNameProblem(value, { separators: key === "name" });
+  if (problem) fail(context, key, problem);
+  if (value !== value.trim()) fail(context, key, "starts with a blank");
   return value;
 }
 
@@ -36,7 +54,8 @@ function textList(context, key, value) {
     fail(context, key, "must be a list of texts");
   }
   value.forEach((item, index) => {
-    if (NOT_IN_CONFIG.test(item)) fail(context, key, `item ${index + 1} holds "#" or a line break`);
+    const found = NOT_IN_CONFIG.exec(item);
+    if (found) fail(context, key, `item ${index + 1} ${configProblem(found[0])}`);
   });
   return value;
 }
@@ -99,9 +118,9 @@ export const PACK_KEYS = {
   version,
   mainJar: (context, key, value) => existing(context, key, value, "file"),
   exeName: fileName,
-  vendor: text,
-  description: text,
-  copyright: text,
+  vendor: label,
+  description: label,
+  copyright: label,
   icon,
   codePage,
   console: boolean,

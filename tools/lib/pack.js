@@ -11,8 +11,10 @@ import { assetPath } from "./assets.js";
 import { brandExecutable, loadResourceLibrary } from "./brand.js";
 import { checkApp, checkerForThisMachine } from "./checker.js";
 import { ToolError } from "./errors.js";
+import { onInterrupt, signalsHandled } from "./interrupt.js";
+import { moveIntoPlace } from "./outputs-in-place.js";
 import { signApp, writeAppMsi } from "./pack-installer.js";
-import { listFiles, writeZip } from "./zip.js";
+import { writeZip } from "./zip.js";
 
 const TOOL_VERSION = JSON.parse(fs.readFileSync(new URL("../package.json", import.meta.url), "utf8")).version;
 
@@ -25,10 +27,10 @@ function brandOf(pack) {
   return brand;
 }
 
-function copyTree(from, to) {
-  for (const file of listFiles(from)) {
-    fs.mkdirSync(path.dirname(path.join(to, file)), { recursive: true });
-    fs.copyFileSync(path.join(from, file), path.join(to, file));
+function copyTree(files, to) {
+  for (const file of files) {
+    fs.mkdirSync(path.dirname(path.join(to, file.relative)), { recursive: true });
+    fs.copyFileSync(file.source, path.join(to, file.relative));
   }
 }
 
@@ -41,7 +43,7 @@ function writeAppFolder(plan, staging, outputs) {
   signApp(pack, exe);
   fs.writeFileSync(path.join(folder, `${pack.exeName}.config`), configText(plan, TOOL_VERSION));
   for (const jar of plan.classPath) fs.copyFileSync(jar.file, path.join(folder, "lib", jar.name));
-  if (pack.runtime) copyTree(pack.runtime, path.join(folder, "runtime"));
+  if (pack.runtime) copyTree(plan.runtimeFiles, path.join(folder, "runtime"));
   // Made for the zip and the MSI even when it is not an output itself.
   outputs.push({ name: pack.name, kind: "folder", path: folder, exe, kept: pack.outputs.includes("folder") });
 }
@@ -58,25 +60,30 @@ function writeAppZip(plan, staging, outputs) {
 // its own; later ones may use earlier ones.
 export const OUTPUT_STEPS = [writeAppFolder, writeAppZip, writeAppMsi];
 
-// Replaces each output's final name by its new version, the old one last out.
-function moveIntoPlace(outputs, staging, outDir) {
-  outputs.forEach((output, index) => {
-    if (output.kept === false) return;
-    const target = path.join(outDir, output.name);
-    if (fs.existsSync(target)) fs.renameSync(target, path.join(staging, `.old-${index}`));
-    fs.renameSync(path.join(staging, output.name), target);
-  });
-}
-
 function writeError(outDir, error) {
   return new ToolError(`cannot write into ${outDir}: ${error.message}`);
 }
 
-// The temporary folder inside outDir where the outputs are made.
+// Removes the temporary folder and, after a failure, the folders up to
+// outDir that the pack made for it (created: the first of them), if empty.
+function removeMade(staging, outDir, created, failed) {
+  fs.rmSync(staging, { recursive: true, force: true });
+  if (!failed || !created) return;
+  for (let folder = outDir; folder.length >= created.length; folder = path.dirname(folder)) {
+    try {
+      fs.rmdirSync(folder);
+    } catch {
+      return;
+    }
+  }
+}
+
+// The temporary folder inside outDir where the outputs are made, and its removal.
 function makeStaging(outDir) {
   try {
-    fs.mkdirSync(outDir, { recursive: true });
-    return fs.mkdtempSync(path.join(outDir, ".veltrane-pack-"));
+    const created = fs.mkdirSync(outDir, { recursive: true });
+    const staging = fs.mkdtempSync(path.join(outDir, ".veltrane-pack-"));
+    return { staging, remove: (failed) => removeMade(staging, outDir, created, failed) };
   } catch (error) {
     throw writeError(outDir, error);
   }
@@ -91,10 +98,13 @@ export async function pack(settings, outDir, log = console.log) {
   await loadResourceLibrary();
   plan.launcher = assetPath(plan.pack.console ? "veltrane-console.exe" : "veltrane.exe");
   const checker = checkerForThisMachine();
-  const staging = makeStaging(outDir);
+  const { staging, remove } = makeStaging(path.resolve(outDir));
+  let failed = true;
+  const stopInterrupts = onInterrupt(() => failed !== null && remove(true));
   try {
     const outputs = [];
     for (const step of OUTPUT_STEPS) {
+      await signalsHandled();
       const started = performance.now();
       const made = outputs.length;
       step(plan, staging, outputs);
@@ -104,12 +114,18 @@ export async function pack(settings, outDir, log = console.log) {
       { skipped: "veltrane-check's Linux build runs on Linux x64 only: check skipped here; on Windows " +
         `run veltrane-check.exe ${plan.pack.exeName}.exe in the app folder` };
     plan.warnings.forEach((warning) => log(`warning: ${warning}`));
+    await signalsHandled();
     moveIntoPlace(outputs, staging, outDir);
+    failed = false;
     return { plan, outputs: outputs.filter((output) => output.kept !== false), check };
   } catch (error) {
+    if (error.keepStaging) failed = null;
+    // A signal that ended a child (Ctrl-C reaches the whole process group) ends the pack too.
+    await signalsHandled();
     if (error instanceof ToolError || error.code === undefined) throw error;
     throw writeError(outDir, error);
   } finally {
-    fs.rmSync(staging, { recursive: true, force: true });
+    stopInterrupts();
+    if (failed !== null) remove(failed);
   }
 }

@@ -1,11 +1,11 @@
 // Authenticode signing of exes and MSIs with osslsigncode, from a PKCS#12
 // file or from a key on a PKCS#11 token (a hardware token, a cloud key
 // store, SoftHSM). Secrets come from environment variables named in the pack
-// file, never from the file itself, and reach osslsigncode through a private
-// file, never through its command line. Used by veltrane-pack.
+// file, never from the file itself, and reach osslsigncode through a pipe,
+// never through its command line, its environment or a file. Used by
+// veltrane-pack.
 import { spawnSync } from "node:child_process";
 import fs from "node:fs";
-import os from "node:os";
 import path from "node:path";
 
 import { ToolError } from "./errors.js";
@@ -14,7 +14,7 @@ export const SIGN_KEYS = ["pkcs12", "passwordEnv", "pkcs11Module", "pkcs11Engine
   "pinEnv", "certificate", "timestampUrl"];
 const FILES = ["pkcs12", "pkcs11Module", "pkcs11Engine", "certificate"];
 const PKCS12_KEYS = ["pkcs12", "passwordEnv", "timestampUrl"];
-const ENGINE_NOT_FOUND = "the PKCS#11 engine of OpenSSL is missing: install the Debian package " +
+const ENGINE_NOT_FOUND = "is the PKCS#11 engine of OpenSSL installed? Install the Debian package " +
   "libengine-pkcs11-openssl, or name its pkcs11.so in \"sign\".\"pkcs11Engine\"";
 
 function fail(file, message) {
@@ -59,17 +59,8 @@ export function readSignSettings(sign, file, env = process.env) {
       "pinEnv"}") is not set`);
   }
   settings.secret = env[variable];
-  if (settings.pkcs11Module && !settings.pkcs11Engine) settings.pkcs11Engine = defaultEngine();
+  settings.secretVariable = variable;
   return settings;
-}
-
-// Debian's libengine-pkcs11-openssl puts pkcs11.so into OpenSSL's engines folder.
-function defaultEngine() {
-  const result = spawnSync("openssl", ["version", "-e"], { encoding: "utf8" });
-  const folder = /ENGINESDIR: "([^"]*)"/.exec(result.stdout || "");
-  const engine = folder ? path.join(folder[1], "pkcs11.so") : "";
-  if (!engine || !fs.existsSync(engine)) throw new ToolError(ENGINE_NOT_FOUND);
-  return engine;
 }
 
 // A key id in hex ("01") or a whole PKCS#11 URI, for the object of the given type.
@@ -83,8 +74,10 @@ function keyArguments(settings) {
   if (settings.pkcs12) return ["-pkcs12", settings.pkcs12];
   const certificate = settings.certificate ? ["-certs", settings.certificate] :
     ["-pkcs11cert", tokenObject(settings.keyId, "cert")];
-  return ["-pkcs11engine", settings.pkcs11Engine, "-pkcs11module", settings.pkcs11Module,
-    ...certificate, "-key", tokenObject(settings.keyId, "private")];
+  // Without an engine named, osslsigncode loads OpenSSL's "pkcs11" engine
+  // itself: osslsigncode 2.5 (Debian 12) fails when given one by its path.
+  return [...(settings.pkcs11Engine ? ["-pkcs11engine", settings.pkcs11Engine] : []),
+    "-pkcs11module", settings.pkcs11Module, ...certificate, "-key", tokenObject(settings.keyId, "private")];
 }
 
 // osslsigncode's most telling line: the PIN or password, else its first
@@ -98,37 +91,42 @@ export function failureLine(output) {
   return openssl ? `${openssl[1]}: ${openssl[2]}` : line;
 }
 
-function runSigner(settings, inFile, outFile, description, passFile) {
+// osslsigncode reads the secret from its standard input, a pipe: Node gives
+// a child a socket, which /dev/stdin cannot open, so "cat" feeds the pipe
+// that sh makes. The secret's variable stays out of the environment.
+const THROUGH_A_PIPE = 'cat | exec "$0" "$@"';
+
+function runSigner(settings, inFile, outFile, description) {
   const time = process.env.SOURCE_DATE_EPOCH;
-  const args = ["sign", ...keyArguments(settings), "-readpass", passFile, "-h", "sha256",
+  const args = ["sign", ...keyArguments(settings), "-readpass", "/dev/stdin", "-h", "sha256",
     ...(description ? ["-n", description] : []),
     ...(settings.timestampUrl ? ["-ts", settings.timestampUrl] :
       time && /^\d+$/.test(time) ? ["-time", time] : []),
     "-in", inFile, "-out", outFile];
-  const result = spawnSync("osslsigncode", args, { encoding: "utf8" });
-  if (result.error && result.error.code === "ENOENT") {
+  const env = { ...process.env };
+  delete env[settings.secretVariable];
+  const result = spawnSync("sh", ["-c", THROUGH_A_PIPE, "osslsigncode", ...args],
+    { encoding: "utf8", input: settings.secret, env });
+  if (result.status === 127) {
     throw new ToolError("osslsigncode not found: install the Debian package osslsigncode " +
       "(apt-get install osslsigncode), or brew install osslsigncode");
   }
   if (result.error || result.status !== 0 || !fs.existsSync(outFile)) {
-    const said = failureLine(`${result.stderr || ""}\n${result.stdout || ""}`);
-    throw new ToolError(`signing ${path.basename(inFile)} failed: ${said}`);
+    const line = failureLine(`${result.stderr || ""}\n${result.stdout || ""}`);
+    const hint = settings.pkcs11Module && /engine|dynamic_load/i.test(line) ? `: ${ENGINE_NOT_FOUND}` : "";
+    throw new ToolError(`signing ${path.basename(inFile)} failed: ${line}${hint}`);
   }
 }
 
 // Writes outFile (which may be inFile), inFile signed; on failure outFile is
 // as it was before (or absent) and the error is one line.
 export function signFile(settings, inFile, outFile, description) {
-  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "veltrane-sign-"));
   const signed = `${outFile}.signing-${process.pid}`;
   try {
-    const passFile = path.join(folder, "secret");
-    fs.writeFileSync(passFile, settings.secret, { mode: 0o600 });
     fs.rmSync(signed, { force: true });
-    runSigner(settings, inFile, signed, description, passFile);
+    runSigner(settings, inFile, signed, description);
     fs.renameSync(signed, outFile);
   } finally {
     fs.rmSync(signed, { force: true });
-    fs.rmSync(folder, { recursive: true, force: true });
   }
 }

@@ -23,7 +23,9 @@ export function windowsNameProblem(name, { separators = false } = {}) {
   if (name === "") return "is empty";
   for (const character of name) {
     if (/\p{Cc}/u.test(character)) return `holds the control character ${showCharacter(character)}`;
-    if (FORBIDDEN.includes(character)) return `holds ${showCharacter(character)}, which Windows does not allow in a file name`;
+    if (FORBIDDEN.includes(character)) {
+      return `holds ${showCharacter(character)}, which Windows does not allow in a file name`;
+    }
     if (separators && character === LIST_SEPARATOR) {
       return `holds ${showCharacter(character)}, which splits the class path and PATH`;
     }
@@ -64,4 +66,9 @@ export function windowsPathProblem(relative, options) {
     if (problem) return `"${[...part].map((c) => (/\p{Cc}/u.test(c) ? "?" : c)).join("")}" ${problem}`;
   }
   return null;
+}
+
+// A text with its control characters shown as "?", for one-line messages and comments.
+export function printable(text) {
+  return String(text).replace(/[\p{Cc}\u2028\u2029]/gu, "?");
 }

@@ -4,6 +4,7 @@
 import crypto from "node:crypto";
 
 import { nameUuid } from "./msi-settings.js";
+import { printable } from "./windows-names.js";
 
 const ICON_ID = "AppIcon.exe";
 
@@ -15,6 +16,18 @@ function xml(text) {
 // Windows Installer expands [NAME] in formatted values: brackets of our own are escaped.
 function formatted(text) {
   return String(text).replace(/[[\]]/g, (bracket) => `[\\${bracket}]`);
+}
+
+// The letters of Windows-1252, the code page wixl writes a registry key in.
+const WINDOWS_1252 = new Set(new TextDecoder("windows-1252").decode(Uint8Array.from({ length: 256 }, (_, i) => i)));
+
+// The app's own registry key: Software\<vendor>\<name>, or, where those hold
+// a letter outside Windows-1252 (on which wixl 0.101 crashes), the upgrade
+// code, as much the app's own.
+function ownKey(app) {
+  const parts = app.vendor ? [app.vendor, app.name] : [app.name];
+  if (![...parts.join("")].every((c) => WINDOWS_1252.has(c))) return `Software\\${app.upgradeCode}`;
+  return `Software\\${parts.map(formatted).join("\\")}`;
 }
 
 function id(prefix, relative) {
@@ -65,11 +78,21 @@ function registryValue(app, key, name, value, extra = {}) {
     "string", Value: value, KeyPath: extra.keyPath ? "yes" : undefined });
 }
 
+// The app's ProgId for an extension: the ASCII letters and digits of the
+// exe's name (starting with a letter), then the first digits of the upgrade
+// code, which make it this app's own; 39 characters at most where the
+// extension leaves room.
+export function progIdOf(exeName, upgradeCode, extension) {
+  const letters = exeName.replace(/[^A-Za-z0-9]/g, "").replace(/^(?=[0-9])/, "App") || "App";
+  const code = upgradeCode.replace(/[^0-9A-Fa-f]/g, "").slice(0, 8).toUpperCase();
+  return `${letters.slice(0, Math.max(3, 29 - extension.length))}.${code}.${extension}`;
+}
+
 // The per-extension keys under Software\Classes: the extension names the
 // ProgId, whose open command starts the app with the document.
 function associationValues(app) {
   return app.associations.flatMap((association) => {
-    const progId = `${app.exeName.replace(/[^A-Za-z0-9]/g, "")}.${association.extension}`;
+    const progId = progIdOf(app.exeName, app.upgradeCode, association.extension);
     const classes = "Software\\Classes";
     const icon = association.iconFile ? `[#${id("f", association.iconFile)}]` :
       `[#${id("f", app.exeFile)}],0`;
@@ -127,8 +150,7 @@ function componentRefs(app) {
 // associations [{extension, description, iconFile}], upgradeCode, productCode,
 // header (the lines of the comment that opens the source).
 export function wixSource(app) {
-  const full = { ...app, root: app.scope === "machine" ? "HKLM" : "HKCU",
-    ownKey: `Software\\${app.vendor ? `${app.vendor}\\` : ""}${app.name}` };
+  const full = { ...app, root: app.scope === "machine" ? "HKLM" : "HKCU", ownKey: ownKey(app) };
   const manufacturer = app.vendor || app.name;
   const product = element("Product", { Id: app.productCode, Name: app.name, Language: "1033",
     Version: app.version, Manufacturer: manufacturer, UpgradeCode: app.upgradeCode }, [
@@ -146,7 +168,8 @@ export function wixSource(app) {
     full.desktop ? shortcut(full, "DesktopFolder", "Desktop") : [],
     element("Feature", { Id: "App", Title: app.name, Level: "1" }, componentRefs(full)),
   ]);
-  const header = app.header.map((line) => `  ${xml(line).replace(/--/g, "- -")}`);
+  // A comment holds no "--": a blank goes between every two dashes.
+  const header = app.header.map((line) => `  ${xml(printable(line)).replace(/-(?=-)/g, "- ")}`);
   return ['<?xml version="1.0" encoding="utf-8"?>', "<!--", ...header, "-->",
     ...element("Wix", { xmlns: "http://schemas.microsoft.com/wix/2006/wi" }, product), ""]
     .join("\n");
