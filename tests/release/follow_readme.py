@@ -4,7 +4,9 @@
 The manual is the release zip's own: its README.txt and docs/*.md. The
 steps are the sections FOLLOWED names, in that order: every `sh` code block
 of each is run (and every block whose info string names a file,
-```json pack.json, is written to that file). They run one by one with bash, in an empty folder that holds
+```json pack.json, is written to that file). They run one by one, each in a
+bash of its own that starts where the last one ended (its variables and
+current folder), in an empty folder that holds
 only the release zip and the user's jar, with npm's global folder in the
 scratch folder and npm offline with an empty cache (the tools' package must
 need nothing from the network). A command passes with exit status 0; the
@@ -19,6 +21,7 @@ Usage: follow_readme.py RELEASE_ZIP PROBE_EXE
 import json
 import os
 import re
+import shlex
 import shutil
 import subprocess
 import sys
@@ -30,6 +33,8 @@ FOLLOWED = [
     ("README.txt", "## Ship your app"),
     ("docs/configuration.md", "## An app folder by hand"),
     ("docs/signing.md", "## Try it with a throw-away certificate"),
+    ("docs/signing.md", "## Try token signing with SoftHSM"),
+    ("docs/installer.md", "## Trying the app and the MSI under Wine on Linux"),
 ]
 
 
@@ -101,7 +106,7 @@ def user_inputs(folder, steps, probe):
         jar(os.path.join(folder, pack["mainJar"]), "com.example.Main")
         if "runtime" in pack:
             runtime = os.path.join(folder, pack["runtime"])
-            os.makedirs(os.path.join(runtime, "bin"))
+            os.makedirs(os.path.join(runtime, "bin"), exist_ok=True)
             shutil.copyfile(probe, os.path.join(runtime, "bin", "javaw.exe"))
             shutil.copyfile(probe, os.path.join(runtime, "bin", "java.exe"))
             with open(os.path.join(runtime, "release"), "w") as release:
@@ -115,30 +120,46 @@ def app_zips(folder, release_zip):
             if name.endswith("-win64.zip") and name != os.path.basename(release_zip)]
 
 
-def run(step, folder, env):
-    """Runs or writes one step; returns (passed, what it was, its output)."""
-    if step[0] == "write":
-        with open(os.path.join(folder, step[1]), "w") as out:
-            out.write(step[2])
-        return True, "wrote " + step[1], ""
-    command = step[1]
-    result = subprocess.run(["bash", "-e", "-o", "pipefail", "-c", command], cwd=folder, env=env,
-                            stdin=subprocess.DEVNULL, capture_output=True, text=True)
-    allowed = (0, 1) if "veltrane-check" in command else (0,)
-    shown = command.splitlines()[0] + (" ..." if "\n" in command else "")
-    return result.returncode in allowed, "%s (exit status %d)" % (shown, result.returncode), \
-        result.stdout + result.stderr
+class Session:
+    """A user's shell: each command runs in a bash of its own, shown and
+    checked alone, but the variables one sets and where it cds carry over to
+    the next, as in one terminal (the state lies in a file outside the
+    folder; every variable is exported, so that it is kept)."""
 
+    def __init__(self, folder, env, state):
+        self.env, self.state, self.cwd = env, state, state + ".cwd"
+        with open(self.state, "w") as out:
+            out.write("cd -- %s\n" % shlex.quote(folder))
+        with open(self.cwd, "w") as out:
+            out.write(folder)
 
-def run_all(steps, folder, env):
-    """Runs the steps in order, each shown; stops at the first that fails."""
-    for step in steps:
-        passed, what, output = run(step, folder, env)
-        print("%s %s" % ("ok  " if passed else "FAIL", what), flush=True)
-        if not passed:
-            print(output)
-            return False
-    return True
+    def run(self, step):
+        """Runs or writes one step; returns (passed, what it was, its output)."""
+        with open(self.cwd) as data:
+            here = data.read()
+        if step[0] == "write":
+            with open(os.path.join(here, step[1]), "w") as out:
+                out.write(step[2])
+            return True, "wrote " + step[1], ""
+        command = step[1]
+        script = "set -a\n. %s\n%s\n{ export -p; printf 'cd -- %%q\\n' \"$PWD\"; } >%s\nprintf %%s \"$PWD\" >%s\n" % (
+            shlex.quote(self.state), command, shlex.quote(self.state), shlex.quote(self.cwd))
+        result = subprocess.run(["bash", "-e", "-o", "pipefail", "-c", script], cwd=here, env=self.env,
+                                stdin=subprocess.DEVNULL, capture_output=True, text=True)
+        allowed = (0, 1) if "veltrane-check" in command else (0,)
+        shown = command.splitlines()[0] + (" ..." if "\n" in command else "")
+        return result.returncode in allowed, "%s (exit status %d)" % (shown, result.returncode), \
+            result.stdout + result.stderr
+
+    def run_all(self, steps):
+        """Runs the steps in order, each shown; stops at the first that fails."""
+        for step in steps:
+            passed, what, output = self.run(step)
+            print("%s %s" % ("ok  " if passed else "FAIL", what), flush=True)
+            if not passed:
+                print(output)
+                return False
+        return True
 
 
 def followed_steps(release_zip):
@@ -155,6 +176,26 @@ def followed_steps(release_zip):
     return steps
 
 
+def vm_records(folder):
+    """What the probe, as each VM started under Wine, was given: the command
+    lines it recorded (its javaw.record files, the app folder's and the
+    installed app's)."""
+    found = []
+    for top, _, names in os.walk(folder):
+        if "javaw.record" in names:
+            with open(os.path.join(top, "javaw.record"), "rb") as data:
+                found.append(data.read().split(b"\0")[0].decode("cp1252"))
+    return found
+
+
+def stop_wine(folder, env):
+    """Ends the Wine server of a prefix the steps made, so that its folder can go."""
+    prefix = os.path.join(folder, "wine")
+    if os.path.isdir(prefix) and os.access("/usr/lib/wine/wineserver", os.X_OK):
+        subprocess.run(["/usr/lib/wine/wineserver", "-k"], env=dict(env, WINEPREFIX=prefix),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 def main():
     release_zip, probe = (os.path.abspath(a) for a in sys.argv[1:3])
     steps = followed_steps(release_zip)
@@ -169,8 +210,22 @@ def main():
         env = dict(os.environ, npm_config_prefix=prefix, npm_config_offline="true",
                    npm_config_cache=os.path.join(scratch, "npm-cache"), npm_config_audit="false",
                    npm_config_fund="false", PATH=os.path.join(prefix, "bin") + ":" + os.environ["PATH"])
-        if not run_all(steps, folder, env):
+        passed = Session(folder, env, os.path.join(scratch, "shell-state")).run_all(steps)
+        stop_wine(folder, env)
+        if not passed:
             return 1
+        records = vm_records(folder)
+        if len(records) != 2 or not all(r.endswith('letter one.acd"') for r in records):
+            print("FAIL under Wine, the app folder's and the installed app's VM should each get "
+                  "the document: they got %r" % records)
+            return 1
+        users = os.path.join(folder, "wine", "drive_c", "users")
+        left = [top for top, _, names in os.walk(users) if "AcmeDraw.exe" in names]
+        if left:
+            print("FAIL msiexec /x left the app's exe in %s" % left)
+            return 1
+        print("ok   under Wine, the app folder's and the installed app's VM each got the document; "
+              "msiexec /x removed the app")
         made = app_zips(folder, release_zip)
         for app_zip in made:
             names = zipfile.ZipFile(app_zip).namelist()
