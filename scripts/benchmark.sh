@@ -7,8 +7,10 @@
 #            both medians with their interquartile range, and the ratio.
 #   modes:   both launchers' sizes, and the launch ratio against the bare
 #            starter of the classic launcher, the launcher branded for app
-#            mode and the console launcher, each with an empty config beside
-#            it and its default VM in the current folder.
+#            mode and the console launcher: the classic one with an empty
+#            config and its default VM in the current folder, the app-mode
+#            and console ones with a config naming the VM beside the exe
+#            (app mode never starts a VM from the current folder).
 #   memory:  the launcher's peak working set, read by the VM stand-in from
 #            its parent, for an empty config, a 21 MB config of 200,000 real
 #            lines and a 200 MB config of blank lines; and, sampled by the
@@ -207,7 +209,7 @@ launch_row() {
 }
 
 # Both launchers' sizes and the launch of each mode. The app-mode launcher is
-# the launcher branded so; each reads the empty config beside it.
+# the launcher branded so; each reads the config beside it.
 measure_modes() {
   echo
   echo "== modes: $(stat -c %s "$files/after.exe") bytes veltrane.exe," \
@@ -216,8 +218,9 @@ measure_modes() {
   scripts/brand.sh "$files/app.json" "$files/after.exe" "$files/app.exe" >/dev/null
   cp "$console" "$files/console.exe"
   cp "$helpers/vm_stand_in.exe" "$files/java.exe"  # the console launcher's default VM
-  : >"$files/app.config"
-  : >"$files/console.config"
+  # App mode searches a bare VM name along PATH only: the VM beside the exe.
+  echo 'jvm %EXEDIR%\javaw.exe' >"$files/app.config"
+  echo 'jvm %EXEDIR%\java.exe' >"$files/console.config"
   echo "launch, median of $pairs interleaved pairs against the bare starter:"
   launch_row classic "\"$(win "$files/after.exe")\" $(win "$files/empty.config")"
   launch_row app "\"$(win "$files/app.exe")\""

@@ -148,7 +148,8 @@ void checkTarget(Platform& system, const HostFacts& host, const std::string& tar
   int errorNumber = startingErrorNumber(configuration);
   installPathAssignment(recording, configuration.pathAssignment());
   recording.clearAttributeQueries();
-  spawnAndWait(recording, configuration.jvmCommand(), childArguments(configuration), errorNumber);
+  spawnAndWait(recording, configuration.jvmCommand(), childArguments(configuration), errorNumber,
+               vmSpawnOptions(recording, configuration.mode()));
 
   addReadProblems(bytes, recorder, report);
   describeLaunch({target, host, system, configuration, recorder, recording, errorNumber}, report);
@@ -163,8 +164,9 @@ namespace {
 void startVm(RecordingPlatform& recording, const WrapperConfiguration& configuration,
              int& errorNumber, RunRecord& run) {
   installPathAssignment(recording, configuration.pathAssignment());
-  const int status = spawnAndWait(recording, configuration.jvmCommand(),
-                                  childArguments(configuration), errorNumber);
+  const int status =
+      spawnAndWait(recording, configuration.jvmCommand(), childArguments(configuration),
+                   errorNumber, vmSpawnOptions(recording, configuration.mode()));
   if (recording.start()) {
     run.vm = recording.start()->application;
     run.javaInsteadOfJavaw = recording.javaInsteadOfJavaw();

@@ -82,6 +82,8 @@ bool lessIgnoringCase(const DirectoryEntry& a, const DirectoryEntry& b) {
 class PosixPlatform : public Platform {
  public:
   LaunchMode launchMode() override { return LaunchMode::kClassic; }
+  StartInformation startInformation() override { return {}; }
+  std::string appUserModelId() override { return {}; }
   std::string programPath() override { return std::string(); }
   char* commandLine() override { return commandLine_; }
   bool isLeadByte(unsigned char /*byte*/) override { return false; }
@@ -93,8 +95,8 @@ class PosixPlatform : public Platform {
   bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
   FileAttributes fileAttributes(const std::string& path) override;
   bool readFile(const std::string& path, ByteSink& sink, SystemError* error) override;
-  ProcessOutcome runProcess(const std::string& /*application*/,
-                            const std::string& /*commandLine*/) override {
+  ProcessOutcome runProcess(const std::string& /*application*/, const std::string& /*commandLine*/,
+                            const StartInformation& /*startup*/) override {
     return ProcessOutcome{false, 0, kErrorNotSupported};
   }
   std::string applicationName() override { return "Veltrane"; }

@@ -104,7 +104,8 @@ bool RecordingPlatform::readFile(const std::string& path, ByteSink& sink, System
 }
 
 ProcessOutcome RecordingPlatform::runProcess(const std::string& application,
-                                             const std::string& commandLine) {
+                                             const std::string& commandLine,
+                                             const StartInformation& startup) {
   if (!run_) {
     start_ = Start{application, commandLine};
     ProcessOutcome outcome;
@@ -112,7 +113,7 @@ ProcessOutcome RecordingPlatform::runProcess(const std::string& application,
     return outcome;
   }
   const std::string program = consoleVm(application);
-  const ProcessOutcome outcome = system_.runProcess(program, commandLine);
+  const ProcessOutcome outcome = system_.runProcess(program, commandLine, startup);
   if (outcome.started) {
     start_ = Start{program, commandLine};
   }

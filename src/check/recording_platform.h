@@ -56,6 +56,8 @@ class RecordingPlatform : public Platform {
   std::vector<std::string> takeUndefinedNames() { return std::move(undefinedNames_); }
 
   LaunchMode launchMode() override;
+  StartInformation startInformation() override { return {}; }
+  std::string appUserModelId() override { return {}; }
   std::string programPath() override;
   char* commandLine() override;
   bool isLeadByte(unsigned char byte) override;
@@ -65,8 +67,8 @@ class RecordingPlatform : public Platform {
   bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
   FileAttributes fileAttributes(const std::string& path) override;
   bool readFile(const std::string& path, ByteSink& sink, SystemError* error) override;
-  ProcessOutcome runProcess(const std::string& application,
-                            const std::string& commandLine) override;
+  ProcessOutcome runProcess(const std::string& application, const std::string& commandLine,
+                            const StartInformation& startup) override;
   std::string applicationName() override;
   void showMessage(const std::string& text, const std::string& caption) override;
   void exitProcess(int status) override;

@@ -28,8 +28,8 @@ class Utf8Win32Platform final : public Win32Platform {
   bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
   FileAttributes fileAttributes(const std::string& path) override;
   bool readFile(const std::string& path, ByteSink& sink, SystemError* error) override;
-  ProcessOutcome runProcess(const std::string& application,
-                            const std::string& commandLine) override;
+  ProcessOutcome runProcess(const std::string& application, const std::string& commandLine,
+                            const StartInformation& startup) override;
 };
 
 bool Utf8Win32Platform::getEnvironmentVariable(const std::string& name, std::string* value) {
@@ -83,8 +83,11 @@ bool Utf8Win32Platform::readFile(const std::string& path, ByteSink& sink, System
       sink, error);
 }
 
+// The check runs the VM on its own, so it tells the VM nothing of how the
+// check was started.
 ProcessOutcome Utf8Win32Platform::runProcess(const std::string& application,
-                                             const std::string& commandLine) {
+                                             const std::string& commandLine,
+                                             const StartInformation& /*startup*/) {
   ProcessOutcome outcome;
   std::wstring writableCommandLine = wide(commandLine);
   STARTUPINFOW startup = {};

@@ -24,6 +24,32 @@ bool isExeFolderName(std::string_view name) {
   return true;
 }
 
+bool isSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+
+// "%EXEDIR%\lib" with the exe at C:\ reads C:\lib, not C:\\lib.
+std::string_view exeFolderBefore(std::string_view exeFolder, std::string_view rest) {
+  const bool bothSeparate = !exeFolder.empty() && isSeparator(exeFolder.back()) && !rest.empty() &&
+                            isSeparator(rest.front());
+  return bothSeparate ? exeFolder.substr(0, exeFolder.size() - 1) : exeFolder;
+}
+
+// What %name% stands for, followed by rest; false when it is no variable.
+bool expansionOf(Platform& platform, std::string_view name, std::string_view exeFolder,
+                 std::string_view rest, std::string& expansion) {
+  if (isExeFolderName(name)) {
+    expansion = exeFolderBefore(exeFolder, rest);
+    return true;
+  }
+  return !name.empty() && platform.getEnvironmentVariable(std::string(name), &expansion);
+}
+
+size_t trailingBackslashes(std::string_view text) {
+  const size_t last = text.find_last_not_of('\\');
+  return text.size() - (last == std::string_view::npos ? 0 : last + 1);
+}
+
 }  // namespace
 
 std::string configPathOfProgram(std::string_view programPath) {
@@ -39,7 +65,11 @@ std::string configPathOfProgram(std::string_view programPath) {
 
 std::string programFolder(std::string_view programPath) {
   const size_t separator = lastSeparator(programPath);
-  return std::string(programPath.substr(0, separator == std::string_view::npos ? 0 : separator));
+  if (separator == std::string_view::npos) {
+    return std::string();
+  }
+  const bool isRoot = separator == 0 || programPath[separator - 1] == ':';
+  return std::string(programPath.substr(0, isRoot ? separator + 1 : separator));
 }
 
 std::string expandValue(Platform& platform, std::string_view value, std::string_view exeFolder,
@@ -51,6 +81,7 @@ std::string expandValue(Platform& platform, std::string_view value, std::string_
     dropped += text.size() - room;
   };
   size_t position = 0;
+  std::string expansion;
   while (position < value.size()) {
     const size_t open = value.find('%', position);
     const size_t close = open == std::string_view::npos ? open : value.find('%', open + 1);
@@ -58,18 +89,20 @@ std::string expandValue(Platform& platform, std::string_view value, std::string_
       break;  // no pair of signs is left: the rest is plain text
     }
     keep(value.substr(position, open - position));
-    const std::string name(value.substr(open + 1, close - open - 1));
-    std::string replacement;
-    if (isExeFolderName(name)) {
-      keep(exeFolder);
-    } else if (!name.empty() && platform.getEnvironmentVariable(name, &replacement)) {
-      keep(replacement);
-    } else {
+    const std::string_view rest = value.substr(close + 1);
+    if (!expansionOf(platform, value.substr(open + 1, close - open - 1), exeFolder, rest,
+                     expansion)) {
       // Not a variable: the text stays as written, and its closing sign may
       // open the next one ("100% %JAVA_HOME%").
       keep(value.substr(open, close - open));
       position = close;
       continue;
+    }
+    keep(expansion);
+    if (rest.substr(0, 1) == "\"") {
+      // "-Dj=%JDK%" with JDK=C:\jdk\ would end in \", which the VM reads as a
+      // quote inside the argument: every later argument would join it.
+      keep(std::string(trailingBackslashes(expansion), '\\'));
     }
     position = close + 1;
   }

@@ -16,13 +16,18 @@ namespace veltrane {
 // name without an extension gets ".config" appended.
 std::string configPathOfProgram(std::string_view programPath);
 
-// The folder that holds the program, without a trailing backslash.
+// The folder that holds the program, without a trailing backslash, except
+// at a drive's root ("C:\"), since "C:" alone names the drive's current
+// folder.
 std::string programFolder(std::string_view programPath);
 
 // The value with every %EXEDIR% replaced by the program's folder and every
 // %NAME% by the value of environment variable NAME (names compared ignoring
 // case, as Windows does). A %NAME% that is not defined stays as written;
-// what a replacement brings in is not expanded again. Of the expanded text
+// what a replacement brings in is not expanded again. A replacement that
+// ends in backslashes right before a double quote has them doubled, so the
+// quote still ends the argument on the VM's command line; a root folder's
+// backslash is not doubled by one the value writes after %EXEDIR%. Of the expanded text
 // at most limit characters are kept; the others are counted in dropped, so
 // many references to a long variable cannot take all memory.
 std::string expandValue(Platform& platform, std::string_view value, std::string_view exeFolder,

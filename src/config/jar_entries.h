@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace veltrane {
@@ -24,15 +23,18 @@ class JarEntries {
   std::string joined() const;
 
  private:
-  struct Occurrences {
-    std::vector<size_t> indices;  // ascending
-    size_t nextUnremoved = 0;
-  };
+  // The slot of the text in slots_: the one that holds it, or the empty one
+  // where it would go.
+  size_t slotOf(std::string_view text) const;
 
   std::string text_;
   std::vector<std::string_view> entries_;  // views into text_
   std::vector<bool> removed_;
-  std::unordered_map<std::string_view, Occurrences> occurrences_;
+  // A small hash table of its own (the standard one would take a good part
+  // of the launcher's size): per distinct text, 1 + the index of its first
+  // entry not removed, or of its last one when all are; 0 for an empty slot.
+  std::vector<size_t> slots_;
+  std::vector<size_t> nextSame_;  // the next entry with the same text, or kNone
 };
 
 }  // namespace veltrane

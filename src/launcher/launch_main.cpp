@@ -7,6 +7,7 @@
 #include "launcher/path_install.h"
 #include "launcher/program_search.h"
 #include "launcher/report_shortening.h"
+#include "launcher/start_information.h"
 
 namespace veltrane {
 
@@ -23,6 +24,15 @@ int startingErrorNumber(const WrapperConfiguration& configuration) {
 std::vector<std::string> childArguments(const WrapperConfiguration& configuration) {
   return {configuration.quotedJvmCommand(), configuration.vmParams(),
           configuration.classpathArgument(), configuration.mainClass(), configuration.appParams()};
+}
+
+SpawnOptions vmSpawnOptions(Platform& platform, LaunchMode mode) {
+  SpawnOptions options;
+  // An app is opened with a document in any folder: a javaw.exe planted
+  // beside the document must not be the program that starts.
+  options.currentFolderFirst = mode == LaunchMode::kClassic;
+  options.startup = vmStartInformation(platform, mode);
+  return options;
 }
 
 namespace {
@@ -48,8 +58,9 @@ int launchApp(Platform& platform, const WrapperConfiguration& configuration) {
   }
   installPathAssignment(platform, configuration.pathAssignment());
   int errorNumber = kNoError;
-  const int status = spawnAndWait(platform, configuration.jvmCommand(),
-                                  childArguments(configuration), errorNumber);
+  const int status =
+      spawnAndWait(platform, configuration.jvmCommand(), childArguments(configuration), errorNumber,
+                   vmSpawnOptions(platform, configuration.mode()));
   // Every start that fails leaves its reason; one that ran leaves none.
   if (errorNumber == kNoError) {
     return status;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/wrapper_configuration.h"
+#include "launcher/program_search.h"
 #include "platform/platform.h"
 
 namespace veltrane {
@@ -17,6 +18,11 @@ int startingErrorNumber(const WrapperConfiguration& configuration);
 // The arguments of the child, argument zero first, in the order they are
 // joined into its command line.
 std::vector<std::string> childArguments(const WrapperConfiguration& configuration);
+
+// How the mode starts the VM: classic mode looks for a bare VM name in the
+// current folder first and tells the VM nothing; app mode and the console
+// launcher search PATH only and pass on how the launcher was started.
+SpawnOptions vmSpawnOptions(Platform& platform, LaunchMode mode);
 
 // Builds the configuration, installs the PATH, starts the Java VM and waits
 // for it. Returns 0 when the VM ended with status 0; otherwise shows the

@@ -52,12 +52,19 @@ bool mayUsePath(std::string_view name) {
          !(name.size() > 1 && name[1] == ':');
 }
 
-Attempt start(Platform& platform, const std::string& path, const std::string& commandLine) {
+// What every try needs besides the name: the command line and the start-up
+// information the child is given.
+struct Launch {
+  std::string commandLine;
+  const StartInformation& startup;
+};
+
+Attempt start(Platform& platform, const std::string& path, const Launch& launch) {
   // Windows would refuse this with an error that reads like a missing file.
-  if (commandLine.size() > kMaxCommandLine) {
+  if (launch.commandLine.size() > kMaxCommandLine) {
     return failure(kArgListTooLong, 0);
   }
-  const ProcessOutcome outcome = platform.runProcess(path, commandLine);
+  const ProcessOutcome outcome = platform.runProcess(path, launch.commandLine, launch.startup);
   if (!outcome.started) {
     return systemFailure(outcome.error);
   }
@@ -70,20 +77,20 @@ Attempt start(Platform& platform, const std::string& path, const std::string& co
 // Tries one candidate name: it must exist as it stands when its last
 // component has an extension; otherwise the program extensions are probed
 // in order and the first that exists is started.
-Attempt tryCandidate(Platform& platform, const std::string& name, const std::string& commandLine) {
+Attempt tryCandidate(Platform& platform, const std::string& name, const Launch& launch) {
   const std::string path = isBareName(name) ? ".\\" + name : name;
   if (lastComponentHasDot(path)) {
     const FileAttributes attributes = platform.fileAttributes(path);
     if (!attributes.found) {
       return systemFailure(attributes.error);
     }
-    return start(platform, path, commandLine);
+    return start(platform, path, launch);
   }
   SystemError lastError = kErrorFileNotFound;
   for (const char* extension : kProgramExtensions) {
     const FileAttributes attributes = platform.fileAttributes(path + extension);
     if (attributes.found) {
-      return start(platform, path + extension, commandLine);
+      return start(platform, path + extension, launch);
     }
     lastError = attributes.error;
   }
@@ -121,7 +128,7 @@ bool searchGoesOn(const Attempt& attempt, std::string_view candidate) {
          candidate.substr(0, 2) == "\\\\" || candidate.substr(0, 2) == "//";
 }
 
-Attempt searchPath(Platform& platform, const std::string& name, const std::string& commandLine,
+Attempt searchPath(Platform& platform, const std::string& name, const Launch& launch,
                    Attempt lastAttempt) {
   std::string value;
   if (!platform.getEnvironmentVariable("path", &value)) {
@@ -144,7 +151,7 @@ Attempt searchPath(Platform& platform, const std::string& name, const std::strin
       return lastAttempt;
     }
     const std::string candidate = directory + name;
-    lastAttempt = tryCandidate(platform, candidate, commandLine);
+    lastAttempt = tryCandidate(platform, candidate, launch);
     if (lastAttempt.started || !searchGoesOn(lastAttempt, candidate)) {
       return lastAttempt;
     }
@@ -165,11 +172,14 @@ std::string joinArguments(const std::vector<std::string>& arguments) {
 }
 
 int spawnAndWait(Platform& platform, const std::string& program,
-                 const std::vector<std::string>& arguments, int& errorNumber) {
-  const std::string commandLine = joinArguments(arguments);
-  Attempt attempt = tryCandidate(platform, program, commandLine);
+                 const std::vector<std::string>& arguments, int& errorNumber,
+                 const SpawnOptions& options) {
+  const Launch launch{joinArguments(arguments), options.startup};
+  Attempt attempt = options.currentFolderFirst || !isBareName(program)
+                        ? tryCandidate(platform, program, launch)
+                        : failure(kNoSuchFile, kErrorFileNotFound);
   if (!attempt.started && attempt.errorNumber == kNoSuchFile && mayUsePath(program)) {
-    attempt = searchPath(platform, program, commandLine, attempt);
+    attempt = searchPath(platform, program, launch, attempt);
   }
   if (!attempt.started) {
     errorNumber = attempt.errorNumber;

@@ -54,6 +54,22 @@ struct ProcessOutcome {
   SystemError error = 0;
 };
 
+// What a program is told of how it was started, as far as the shell fills
+// it in from a shortcut: the STARTUPINFO flags below, the title they speak
+// of, the window state and the hot key.
+constexpr std::uint32_t kStartUseShowWindow = 0x1;
+constexpr std::uint32_t kStartUseHotKey = 0x200;
+constexpr std::uint32_t kStartTitleIsLinkName = 0x800;
+constexpr std::uint32_t kStartTitleIsAppId = 0x1000;
+constexpr std::uint32_t kStartPreventPinning = 0x2000;
+
+struct StartInformation {
+  std::uint32_t flags = 0;
+  std::string title;             // the shortcut's path or the AppUserModelID
+  std::uint16_t showWindow = 0;  // with kStartUseShowWindow
+  std::uint64_t hotKey = 0;      // with kStartUseHotKey
+};
+
 // How the launcher was made to launch. Classic reads the configuration the
 // argument tail names (or the one beside the program as it was started) and
 // reports every launch that did not end with status 0. App mode reads the
@@ -73,6 +89,14 @@ class Platform {
 
   // The launch mode the launcher was made with.
   virtual LaunchMode launchMode() = 0;
+
+  // How this process was started, as GetStartupInfo tells it: all its
+  // flags, its title, its window state, and the hot key when a flag says
+  // there is one.
+  virtual StartInformation startInformation() = 0;
+
+  // The AppUserModelID the launcher was branded with, or an empty text.
+  virtual std::string appUserModelId() = 0;
 
   // The full path of the running program's file, as the system knows it
   // (not as the command line names it), of any length.
@@ -112,10 +136,11 @@ class Platform {
   virtual bool readFile(const std::string& path, ByteSink& sink, SystemError* error) = 0;
 
   // Starts the program with the command line, inheriting this process's
-  // environment, current directory and handles, and waits without a time
-  // limit until it ends.
-  virtual ProcessOutcome runProcess(const std::string& application,
-                                    const std::string& commandLine) = 0;
+  // environment, current directory and handles, tells it the start-up
+  // information (flags 0: none at all), and waits without a time limit
+  // until it ends.
+  virtual ProcessOutcome runProcess(const std::string& application, const std::string& commandLine,
+                                    const StartInformation& startup) = 0;
 
   // The application's name as the failure report gives it: the name the
   // launcher's own file was branded with, or "Veltrane" when it has none.

@@ -10,10 +10,12 @@ namespace veltrane {
 
 namespace {
 
-// Branding writes the product name as string 1 and the launch mode as
-// string 2 of the program's own language-neutral string table.
+// Branding writes the product name as string 1, the launch mode as string 2
+// and the AppUserModelID as string 3 of the program's own language-neutral
+// string table.
 constexpr unsigned kProductNameId = 1;
 constexpr unsigned kLaunchModeId = 2;
+constexpr unsigned kAppUserModelIdId = 3;
 
 // A string of the program's own string table, or an empty text when there
 // is none. Read through kernel32 alone, so neither the report nor the start
@@ -55,6 +57,24 @@ std::vector<wchar_t> wideFromAnsi(const std::string& text) {
 LaunchMode Win32Platform::launchMode() {
   // Anything but "app" is classic: an unbranded launcher behaves as it always has.
   return stringResource(kLaunchModeId) == L"app" ? LaunchMode::kApp : LaunchMode::kClassic;
+}
+
+StartInformation Win32Platform::startInformation() {
+  STARTUPINFOA own = {};
+  own.cb = sizeof(own);
+  GetStartupInfoA(&own);
+  StartInformation startup;
+  startup.flags = own.dwFlags;
+  startup.title = own.lpTitle == nullptr ? "" : own.lpTitle;
+  startup.showWindow = own.wShowWindow;
+  // The hot key shares its field with the standard input's handle.
+  startup.hotKey =
+      (own.dwFlags & STARTF_USEHOTKEY) != 0 ? reinterpret_cast<std::uintptr_t>(own.hStdInput) : 0;
+  return startup;
+}
+
+std::string Win32Platform::appUserModelId() {
+  return narrowFromWide(CP_ACP, stringResource(kAppUserModelIdId));
 }
 
 std::string Win32Platform::programPath() {
@@ -178,15 +198,26 @@ bool Win32Platform::readFile(const std::string& path, ByteSink& sink, SystemErro
 }
 
 ProcessOutcome Win32Platform::runProcess(const std::string& application,
-                                         const std::string& commandLine) {
+                                         const std::string& commandLine,
+                                         const StartInformation& startup) {
   ProcessOutcome outcome;
-  // CreateProcessA may write into the command line, so it gets a copy.
+  // CreateProcessA may write into the command line, so it gets a copy, and
+  // into the title too, so that is one as well.
   std::string writableCommandLine = commandLine;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
+  std::string title = startup.title;
+  STARTUPINFOA information = {};
+  information.cb = sizeof(information);
+  information.dwFlags = startup.flags;
+  information.lpTitle = title.empty() ? nullptr : title.data();
+  information.wShowWindow = startup.showWindow;
+  // Never with STARTF_USESTDHANDLES: the child inherits the standard
+  // handles as it always did, and this field holds only the hot key.
+  information.hStdInput =
+      reinterpret_cast<HANDLE>(  // NOLINT(performance-no-int-to-ptr): the hot key's field
+          static_cast<std::uintptr_t>(startup.hotKey));
   PROCESS_INFORMATION process = {};
   if (CreateProcessA(application.c_str(), writableCommandLine.data(), nullptr, nullptr, TRUE, 0,
-                     nullptr, nullptr, &startup, &process) == FALSE) {
+                     nullptr, nullptr, &information, &process) == FALSE) {
     outcome.error = GetLastError();
     return outcome;
   }

@@ -9,6 +9,8 @@ namespace veltrane {
 class Win32Platform : public Platform {
  public:
   LaunchMode launchMode() override;
+  StartInformation startInformation() override;
+  std::string appUserModelId() override;
   std::string programPath() override;
   char* commandLine() override;
   bool isLeadByte(unsigned char byte) override;
@@ -18,8 +20,8 @@ class Win32Platform : public Platform {
   bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
   FileAttributes fileAttributes(const std::string& path) override;
   bool readFile(const std::string& path, ByteSink& sink, SystemError* error) override;
-  ProcessOutcome runProcess(const std::string& application,
-                            const std::string& commandLine) override;
+  ProcessOutcome runProcess(const std::string& application, const std::string& commandLine,
+                            const StartInformation& startup) override;
   std::string applicationName() override;
   void showMessage(const std::string& text, const std::string& caption) override;
   void exitProcess(int status) override;

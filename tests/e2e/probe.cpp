@@ -1,7 +1,9 @@
 // Stands in for javaw.exe. Records what the launcher handed over into
-// <own path without extension>.record, as four NUL-terminated texts: the
+// <own path without extension>.record, as NUL-terminated texts: the
 // command line, the inherited PATH, the current directory (all three in the
-// ANSI code page) and the wide command line in UTF-8. Writes the bytes of
+// ANSI code page), the wide command line in UTF-8, then what GetStartupInfo
+// returns (its flags and wShowWindow in decimal, its title between them),
+// then the arguments as the C runtime splits them, argv[0] first. Writes the bytes of
 // <stem>.out, if there is one, to its standard output, and with a
 // <stem>.echo file copies its standard input there too. With a <stem>.wait
 // file it then waits for Ctrl-C or Ctrl-Break, as a VM's shutdown hook
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 static std::string environmentValue(const char* name) {
   std::string value(GetEnvironmentVariableA(name, nullptr, 0), '\0');
@@ -78,14 +81,23 @@ static void echoAndWait() {
   ExitProcess(122);
 }
 
-int main() {
+int main(int argc, char** argv) {
   // Its own path is read wide, so it finds its files in any folder.
   wchar_t ownPath[MAX_PATH];
   stem.assign(ownPath, GetModuleFileNameW(nullptr, ownPath, MAX_PATH));
   stem.resize(stem.rfind(L'.'));
 
-  const std::string fields[] = {GetCommandLineA(), environmentValue("PATH"), currentDirectory(),
-                                utf8FromWide(GetCommandLineW())};
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  std::vector<std::string> fields = {GetCommandLineA(),
+                                     environmentValue("PATH"),
+                                     currentDirectory(),
+                                     utf8FromWide(GetCommandLineW()),
+                                     std::to_string(startup.dwFlags),
+                                     startup.lpTitle == nullptr ? "" : startup.lpTitle,
+                                     std::to_string(startup.wShowWindow)};
+  fields.insert(fields.end(), argv, argv + argc);
   FILE* record = _wfopen((stem + L".record").c_str(), L"wb");
   if (record == nullptr)
     return 120;

@@ -16,7 +16,9 @@
 //     "stdin:FILE" reads its standard input from the file (else from NUL);
 //   "ctrl-c:FILE" and "ctrl-break:FILE" send that console event once the
 //     file exists (the VM's sign that it is ready): Ctrl-Break to the
-//     program's own process group, Ctrl-C to the whole console.
+//     program's own process group, Ctrl-C to the whole console;
+//   "startup:FLAGS:SHOW:TITLE" starts it with that STARTUPINFO: dwFlags and
+//     wShowWindow in decimal, lpTitle (none when empty).
 // With "--utf8" after the job file, the texts are UTF-8 and the program is
 // started wide.
 #include <windows.h>
@@ -69,6 +71,14 @@ struct Redirection {
   bool sendsEvent = false;
 };
 static Redirection redirection;
+
+// The start-up information the program gets besides its standard handles.
+struct StartUp {
+  DWORD flags = 0;
+  WORD showWindow = 0;
+  std::string title;
+};
+static StartUp startUp;
 
 struct PipeReader {
   HANDLE pipe;
@@ -136,6 +146,17 @@ static bool prepare(const std::string& change) {
     (kind == "stdout"   ? redirection.outputFile
      : kind == "stderr" ? redirection.errorFile
                         : redirection.inputFile) = file;
+    return true;
+  }
+  if (kind == "startup") {
+    const size_t second = change.find(':', colon + 1);
+    const size_t third = change.find(':', second + 1);
+    if (third == std::string::npos)
+      return false;
+    startUp.flags = std::stoul(change.substr(colon + 1, second - colon - 1));
+    startUp.showWindow =
+        static_cast<WORD>(std::stoul(change.substr(second + 1, third - second - 1)));
+    startUp.title = change.substr(third + 1);
     return true;
   }
   if (kind == "ctrl-c" || kind == "ctrl-break") {
@@ -212,6 +233,9 @@ int main(int argc, char** argv) {
   }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
+  startup.dwFlags = startUp.flags;
+  startup.wShowWindow = startUp.showWindow;
+  startup.lpTitle = startUp.title.empty() ? nullptr : startUp.title.data();
   const HANDLE outputReader = redirect(&startup);
   const BOOL inherit = (startup.dwFlags & STARTF_USESTDHANDLES) != 0;
   const DWORD group = redirection.event == CTRL_BREAK_EVENT ? CREATE_NEW_PROCESS_GROUP : 0;

@@ -44,7 +44,8 @@ FileAttributes OraclePlatform::fileAttributes(const std::string& path) {
 }
 
 ProcessOutcome OraclePlatform::runProcess(const std::string& application,
-                                          const std::string& commandLine) {
+                                          const std::string& commandLine,
+                                          const StartInformation& startup) {
   ProcessOutcome outcome;
   const FileAttributes attributes = entry(application);
   if (!attributes.found) {
@@ -55,7 +56,7 @@ ProcessOutcome OraclePlatform::runProcess(const std::string& application,
     outcome.error = kStartErrors[(hash(application) >> 12) & 7];
   }
   if (outcome.error == 0) {
-    starts.push_back({application, commandLine, environment("path")});
+    starts.push_back({application, commandLine, environment("path"), startup});
     outcome.started = true;
     outcome.exitCode = exitCode;
   }

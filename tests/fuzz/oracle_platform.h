@@ -33,8 +33,8 @@ class OraclePlatform : public FakePlatform {
   FileAttributes entry(std::string_view path) const;
 
   FileAttributes fileAttributes(const std::string& path) override;
-  ProcessOutcome runProcess(const std::string& application,
-                            const std::string& commandLine) override;
+  ProcessOutcome runProcess(const std::string& application, const std::string& commandLine,
+                            const StartInformation& startup) override;
   bool readFile(const std::string& path, ByteSink& sink, SystemError* error) override;
   bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
 

@@ -50,6 +50,14 @@ LaunchMode FakePlatform::launchMode() {
   return mode;
 }
 
+StartInformation FakePlatform::startInformation() {
+  return ownStart;
+}
+
+std::string FakePlatform::appUserModelId() {
+  return appId;
+}
+
 std::string FakePlatform::programPath() {
   return program;
 }
@@ -131,7 +139,8 @@ bool FakePlatform::readFile(const std::string& path, ByteSink& sink, SystemError
 }
 
 ProcessOutcome FakePlatform::runProcess(const std::string& application,
-                                        const std::string& commandLine) {
+                                        const std::string& commandLine,
+                                        const StartInformation& startup) {
   ProcessOutcome outcome;
   if (startErrors.count(application) != 0) {
     outcome.error = startErrors.at(application);
@@ -141,7 +150,7 @@ ProcessOutcome FakePlatform::runProcess(const std::string& application,
     outcome.error = kErrorFileNotFound;
     return outcome;
   }
-  starts.push_back({application, commandLine, environment("path")});
+  starts.push_back({application, commandLine, environment("path"), startup});
   outcome.started = true;
   outcome.exitCode = exitCodes.count(application) != 0 ? exitCodes.at(application) : 0;
   return outcome;

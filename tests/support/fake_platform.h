@@ -22,6 +22,7 @@ class FakePlatform : public Platform {
     std::string application;
     std::string commandLine;
     std::string path;  // the PATH the child inherited
+    StartInformation startup;
   };
   struct Message {
     std::string text;
@@ -63,9 +64,13 @@ class FakePlatform : public Platform {
   std::string name = "Veltrane";  // what applicationName returns
   LaunchMode mode = LaunchMode::kClassic;
   std::string program = "C:\\apps\\tool.exe";  // what programPath returns
+  StartInformation ownStart;                   // what startInformation returns
+  std::string appId;                           // what appUserModelId returns
   std::string environment(const std::string& name) const;
 
   LaunchMode launchMode() override;
+  StartInformation startInformation() override;
+  std::string appUserModelId() override;
   std::string programPath() override;
   char* commandLine() override;
   bool isLeadByte(unsigned char byte) override;
@@ -75,8 +80,8 @@ class FakePlatform : public Platform {
   bool findFiles(const std::string& pattern, std::vector<DirectoryEntry>* entries) override;
   FileAttributes fileAttributes(const std::string& path) override;
   bool readFile(const std::string& path, ByteSink& sink, SystemError* error) override;
-  ProcessOutcome runProcess(const std::string& application,
-                            const std::string& commandLine) override;
+  ProcessOutcome runProcess(const std::string& application, const std::string& commandLine,
+                            const StartInformation& startup) override;
   std::string applicationName() override;
   void showMessage(const std::string& text, const std::string& caption) override;
   void exitProcess(int status) override;

@@ -77,8 +77,14 @@ TEST(ScanJarDirectory, MissingDirectoriesAddNothingAndLaterOnesFollowInFileOrder
   EXPECT_EQ(config->classpathArgument(), "-classpath \"C:\\two\\y.jar;C:\\one\\x.jar\"");
 }
 
+struct ExpansionCase {
+  const char* line;
+  const char* expanded;
+  const char* program = "C:\\my apps\\tool.exe";
+};
+
 TEST(ApplyLine, AppModeExpandsTheExeFolderAndEnvironmentVariablesInEveryValue) {
-  const std::pair<const char*, const char*> cases[] = {
+  const ExpansionCase cases[] = {
       {"param %EXEDIR%\\data", "C:\\my apps\\data"},
       {"param %exedir%", "C:\\my apps"},  // names ignore case
       {"param -Dh=%Home%;%HOME%", "-Dh=C:\\u;C:\\u"},
@@ -86,17 +92,26 @@ TEST(ApplyLine, AppModeExpandsTheExeFolderAndEnvironmentVariablesInEveryValue) {
       {"param 100% %HOME% 5%", "100% C:\\u 5%"},   // a lone sign is text
       {"param %TWICE%", "%HOME%"},                 // not expanded again
       {"param %HOME%%EXEDIR%", "C:\\uC:\\my apps"},
+      // Backslashes that would escape the closing quote are doubled, no others.
+      {"param \"-Dj=%JDK%\" %JDK% -x", "\"-Dj=C:\\jdk\\\\\" C:\\jdk\\ -x"},
+      // A drive's root keeps its backslash, and is not given a second one.
+      {"param %EXEDIR% \"%EXEDIR%\" \"%EXEDIR%\\lib\" %EXEDIR%/x",
+       "C:\\ \"C:\\\\\" \"C:\\lib\" C:/x", "C:\\tool.exe"},
+      {"param %EXEDIR%", "/home/u/app", "/home/u/app/Tool.exe"},
   };
-  for (const auto& [line, expanded] : cases) {
-    FakePlatform platform;
-    platform.mode = LaunchMode::kApp;
-    platform.program = "C:\\my apps\\tool.exe";
-    platform.setEnvironment("HOME", "C:\\u");
-    platform.setEnvironment("TWICE", "%HOME%");
-    platform.addFile("C:\\my apps\\tool.config", line);
-    char tail[] = "";
-    const WrapperConfiguration config(platform, tail);
-    EXPECT_EQ(config.appParams(), expanded) << line;
+  for (const LaunchMode mode : {LaunchMode::kApp, LaunchMode::kConsole}) {
+    for (const ExpansionCase& c : cases) {
+      FakePlatform platform;
+      platform.mode = mode;
+      platform.program = c.program;
+      platform.setEnvironment("HOME", "C:\\u");
+      platform.setEnvironment("TWICE", "%HOME%");
+      platform.setEnvironment("JDK", "C:\\jdk\\");
+      platform.addFile(configPathOfProgram(c.program), c.line);
+      char tail[] = "";
+      const WrapperConfiguration config(platform, tail);
+      EXPECT_EQ(config.appParams(), c.expanded) << c.line;
+    }
   }
   // Many references to a long variable keep a bounded text and count the rest.
   FakePlatform platform;

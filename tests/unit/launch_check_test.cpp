@@ -311,6 +311,7 @@ TEST(CheckTarget, TheLaunchIsTheLaunchersOwn) {
     launcher.setEnvironment("JAVA", "C:\\java\\bin");
     launcher.mode = app ? LaunchMode::kApp : LaunchMode::kClassic;
     launcher.addFile("C:\\Windows\\javaw.exe", "MZ");
+    launcher.addFile(".\\javaw.exe", "MZ");  // started in classic mode only
     launcher.addFile(kConfig, config);
     FakePlatform checked = launcher;
     launcher.setCommandLine("C:\\apps\\tool.exe");

@@ -29,13 +29,20 @@ TEST(JoinArguments, JoinsWithSingleSpacesAndKeepsEmptyArguments) {
   EXPECT_EQ(joinArguments({"a", "-x -y", "", "m", ""}), "a -x -y  m ");
 }
 
-TEST_F(ProgramSearch, TheCurrentDirectoryComesBeforeThePath) {
+TEST_F(ProgramSearch, TheCurrentDirectoryComesBeforeThePathUnlessAnAppSearches) {
   platform.addFile(".\\javaw.exe");
   platform.addFile("C:\\bin\\javaw.exe");
   platform.setEnvironment("PATH", "C:\\bin");
   EXPECT_EQ(spawn("javaw.exe"), 0);
   EXPECT_EQ(started(), ".\\javaw.exe");
   EXPECT_EQ(platform.starts[0].commandLine, "\"javaw.exe\"");
+  // An app searches a bare name along PATH only; a path is tried as written.
+  SpawnOptions pathOnly;
+  pathOnly.currentFolderFirst = false;
+  platform.attributeQueries.clear();
+  EXPECT_EQ(spawnAndWait(platform, "javaw.exe", {}, errorNumber, pathOnly), 0);
+  EXPECT_EQ(spawnAndWait(platform, ".\\javaw.exe", {}, errorNumber, pathOnly), 0);
+  EXPECT_EQ(platform.attributeQueries, (Queries{"C:\\bin\\javaw.exe", ".\\javaw.exe"}));
 }
 
 TEST_F(ProgramSearch, PathElementsAreSplitAtSemicolonRunsAndQuotesProtectThem) {

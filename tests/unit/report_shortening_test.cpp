@@ -37,6 +37,13 @@ TEST(ShortenedValue, KeepsTheStartAndTheEndAndCountsWhatIsLeftOut) {
   }
   // A four-byte character, then bytes that start no whole character.
   const std::string mixed = "\xF0\x9F\x98\x80" + std::string(60, 'z') + "\xE4\xB8\xFF\xC0\x80";
+  // An overlong form and a surrogate are three characters each, not one.
+  std::string overlong;
+  std::string surrogate;
+  for (int i = 0; i < 400; ++i) {
+    overlong += "\xE0\x80\x80";
+    surrogate += "\xED\xA0\x80";
+  }
   struct Case {
     std::string value;
     size_t maxLength;
@@ -61,6 +68,10 @@ TEST(ShortenedValue, KeepsTheStartAndTheEndAndCountsWhatIsLeftOut) {
       {pairs, 40, pairs.substr(0, 20) + "...[31 characters]..." + pairs.substr(82)},
       {hans, 40, hans.substr(0, 30) + "...[31 characters]..." + hans.substr(123), true},
       {mixed, 40, mixed.substr(0, 13) + "...[47 characters]..." + mixed.substr(60), true},
+      {overlong, 100, overlong.substr(0, 38) + "...[1,124 characters]..." + overlong.substr(1162),
+       true},
+      {surrogate, 100,
+       surrogate.substr(0, 38) + "...[1,124 characters]..." + surrogate.substr(1162), true},
       {std::string(39, 'a') + "\x81", 40, std::string(39, 'a') + "\x81"},  // the lead counts once
       // The head gets the larger half of an odd room.
       {std::string(1000, 'a') + std::string(1000, 'b'), 101,
@@ -130,6 +141,35 @@ TEST_F(ShortenedReport, LongValuesShareTheRoomAndShortOnesStayWhole) {
   EXPECT_EQ(shown.substr(shown.find('\n')),
             "\nConfigfile: C:\\apps\\tool.config\ncommandline: C:\\apps\\tool.exe\n"
             "Error Message: No error");
+}
+
+TEST_F(ShortenedReport, EachValueIsMeasuredWholeAndInCharacters) {
+  std::string dashed;
+  for (int i = 0; i < 625; ++i) {
+    dashed += "-abcdefg";
+  }
+  const std::string three =
+      report("vmparam " + dashed + "\nmainclass " + dashed.substr(0, 440) + "\nparam " + dashed);
+  size_t marks = 0;
+  for (size_t at = three.find("...["); at != std::string::npos; at = three.find("...[", at + 1)) {
+    ++marks;
+  }
+  EXPECT_EQ(marks, 2u) << "the main class fits its share and stays whole";
+  // A VM kept in part counts all it dropped, not what another value dropped.
+  const std::string jvm = report("jvm " + std::string(kMaxKeptText + 1000, 'j') + "\nvmparam -x");
+  EXPECT_NE(jvm.find(std::string(64, 'j') + "...[1,049,512 characters]... -x "), std::string::npos);
+  // UTF-8: a two-byte letter is one character.
+  platform.utf8CodePage = true;
+  std::string accents;
+  for (int i = 0; i < 700; ++i) {
+    accents += "\xC3\xA9";
+  }
+  const std::string fits = report("param " + std::string(1000, 'x') + accents);
+  EXPECT_EQ(fits, failureReport("Veltrane", *config, "C:\\apps\\tool.exe", "No error"));
+  const std::string cut = report("param " + std::string(3000, 'x') + accents);
+  EXPECT_NE(
+      cut.find(std::string(64, 'x') + "...[3,572 characters]..." + accents.substr(1272) + "\"."),
+      std::string::npos);
 }
 
 }  // namespace

@@ -87,7 +87,10 @@ TEST(Construction, TextsTooLongToLaunchKeepTheirStartAndCountTheRest) {
     std::string appParams;
     size_t dropped;
     std::string jvmCommand = "javaw.exe";
+    std::string mainClass = "";
   };
+  const std::string x(2 * kMaxKeptText + 10, 'x');
+  const std::string word = ("param" + x).substr(0, kept);  // a first word kept in part
   const Case cases[] = {
       {"param " + a, a.substr(0, kept), 1000},
       {"param " + a + " \t #" + a + "\r\n", a.substr(0, kept), 1000},  // no comment counts
@@ -100,6 +103,14 @@ TEST(Construction, TextsTooLongToLaunchKeepTheirStartAndCountTheRest) {
       {"param" + blanks + "x" + blanks, "x", 0},
       {"jvm" + a + " C:\\j.exe", "", 0, "C:\\j.exe"},
       {"jvm" + a + a, "", 0, "jvm" + a.substr(0, kept - 3)},
+      // A first word is counted to its end: up to a space, a NUL or a comment.
+      {"param" + x, word, 5 + x.size() - kept},
+      {std::string("param\0", 6) + x, "param", 0},
+      {"param" + x + std::string("\0yyy", 4), word, 5 + x.size() - kept},
+      {"param" + x + "\tv", word, 5 + x.size() - kept + 2},  // a tab is no space
+      // A later short line replaces one kept in part.
+      {"jvm " + a + "\njvm C:\\j.exe", "", 0, "C:\\j.exe"},
+      {"mainclass " + a + "\nmainclass a.Main", "", 0, "javaw.exe", "a.Main"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;
@@ -107,6 +118,7 @@ TEST(Construction, TextsTooLongToLaunchKeepTheirStartAndCountTheRest) {
     EXPECT_TRUE(config->appParams() == c.appParams) << c.appParams.size();
     EXPECT_EQ(config->droppedLengths().appParams, c.dropped) << c.appParams.size();
     EXPECT_TRUE(config->jvmCommand() == c.jvmCommand) << config->jvmCommand().size();
+    EXPECT_TRUE(config->mainClass() == c.mainClass) << config->mainClass().size();
   }
 }
 

@@ -143,6 +143,22 @@ class DriveCCase(Case):
         return "C:\\" + relative.replace("/", "\\")
 
 
+class DriveRootCase(Case):
+    """A folder of a case reached as the root of a drive letter of its own
+    ("R:"), for paths at a drive's root."""
+
+    def __init__(self, case, relative, letter):
+        self.run, self.folder, self.letter = case.run, "", letter
+        self.dir = case.path(relative)
+        drive = os.path.join(case.run.wine.env["WINEPREFIX"], "dosdevices", letter.lower())
+        if os.path.lexists(drive):
+            os.remove(drive)
+        os.symlink(self.dir, drive)
+
+    def win(self, relative=""):
+        return self.letter + "\\" + relative.replace("/", "\\")
+
+
 def case(function):
     """Marks a function of a *_cases module as a case."""
     function.is_case = True

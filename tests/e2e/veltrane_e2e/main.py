@@ -84,7 +84,8 @@ class Run:
         return self.branded[name]
 
     def app_launcher(self):
-        return self.branded_copy("app", self.launcher, {"productName": "Acme Draw", "mode": "app"})
+        return self.branded_copy("app", self.launcher, {"productName": "Acme Draw", "mode": "app",
+                                                        "appUserModelId": "Acme.Draw"})
 
     def console_launcher(self):
         if not self.console:
