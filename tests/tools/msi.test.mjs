@@ -73,6 +73,7 @@ function appFolder(root) {
   fs.mkdirSync(path.join(folder, "lib"), { recursive: true });
   fs.copyFileSync(new URL("../../res/veltrane.ico", import.meta.url), path.join(root, "doc.ico"));
   fs.writeFileSync(path.join(folder, "AcmeDraw.exe"), "MZ stand-in");
+  fs.writeFileSync(path.join(folder, "acme.exe"), "MZ stand-in, console");
   fs.writeFileSync(path.join(folder, "lib", "app.jar"), "jar");
   return folder;
 }
@@ -91,7 +92,8 @@ function build(root, pack, out, env = {}) {
 }
 
 function table(msi, name) {
-  const result = spawnSync("msiinfo", ["export", msi, name], { encoding: "utf8" });
+  // cwd: msiinfo writes the streams of a binary table (Icon) into files there.
+  const result = spawnSync("msiinfo", ["export", msi, name], { encoding: "utf8", cwd: path.dirname(msi) });
   return result.stdout.split(/\r?\n/).slice(3).filter(Boolean).map((row) => row.split("\t"));
 }
 
@@ -111,8 +113,10 @@ test("two builds of the same folder give the same MSI bytes; wixl alone would no
   const root = fs.mkdtempSync(path.join(os.tmpdir(), "msi-test-"));
   t.after(() => fs.rmSync(root, { recursive: true, force: true }));
   appFolder(root);
-  // One icon for two associations is one file.
-  const pack = { ...PACK, fileAssociations: ["acd", "acx"].map((extension) => ({ extension, icon: "doc.ico" })) };
+  // One icon for two associations is one file; with the tables msibuild adds: the shortcut's ID and PATH.
+  const pack = { ...PACK, fileAssociations: ["acd", "acx"].map((extension) => ({ extension, icon: "doc.ico" })),
+    appUserModelId: "Acme.Draw", launchers: [{ exeName: "AcmeDraw", shortcut: true, shortcutName: "Acme Draw",
+      path: true }] };
   const one = build(root, pack, path.join(root, "one.msi"));
   fs.utimesSync(path.join(root, "AcmeDraw", "lib", "app.jar"), 1e9, 1e9);
   const two = build(root, pack, path.join(root, "two.msi"));
@@ -147,13 +151,16 @@ test("an MSI per user writes only HKCU and the user's folders; per machine HKLM 
     t.after(() => fs.rmSync(root, { recursive: true, force: true }));
     appFolder(root);
     // Word count 10: compressed, and no elevation (8); 2: compressed, elevated.
-    const rows = [["user", "1", ["DesktopFolder", "LocalAppDataFolder", "ProgramMenuFolder"], "10"],
-      ["machine", "2", ["DesktopFolder", "ProgramFiles64Folder", "ProgramMenuFolder"], "2"]];
+    // The PATH entry: "=" on install, "-" on uninstall, "*" the machine's.
+    const rows = [["user", "1", ["DesktopFolder", "LocalAppDataFolder", "ProgramMenuFolder"], "10", "=-PATH"],
+      ["machine", "2", ["DesktopFolder", "ProgramFiles64Folder", "ProgramMenuFolder"], "2", "=-*PATH"]];
     const guids = [];
-    for (const [installScope, root_, places, wordCount] of rows) {
+    for (const [installScope, root_, places, wordCount, pathName] of rows) {
       // Brackets are kept as written in formatted fields; "---" in the source's comment.
       const pack = { ...PACK, name: "Acme --- Draw", vendor: "[Acme]", installScope, shortcuts: { desktop: true },
-        fileAssociations: [{ extension: "acd", description: "Drawing [1]" }] };
+        fileAssociations: [{ extension: "acd", description: "Drawing [1]" }], appUserModelId: "Acme.Draw",
+        launchers: [{ exeName: "AcmeDraw", shortcut: true, shortcutName: "Acme Draw" },
+          { exeName: "acme", console: true, shortcut: true, shortcutName: "Acme Shell", path: true }] };
       const { file } = build(root, pack, path.join(root, `${installScope}.msi`));
       assert.deepEqual([...new Set(table(file, "Registry").map((row) => row[1]))], [root_]);
       const registry = table(file, "Registry").map((row) => `${row[2]} = ${row[4]}`);
@@ -170,6 +177,13 @@ test("an MSI per user writes only HKCU and the user's folders; per machine HKLM 
       assert.deepEqual(table(file, "Property").find((row) => row[0] === "ARPPRODUCTICON"),
         ["ARPPRODUCTICON", "AppIcon.exe"]);
       assert.equal(table(file, "Icon")[0][0], "AppIcon.exe");
+      // Both Start-menu shortcuts and the main one's on the desktop carry the app's ID.
+      assert.deepEqual(table(file, "MsiShortcutProperty").map((row) => row.slice(2)),
+        Array(3).fill(["System.AppUserModel.ID", "Acme.Draw"]));
+      assert.deepEqual(table(file, "Shortcut").map((row) => row[2]).sort(), ["Acme Draw", "Acme Draw", "Acme Shell"]);
+      assert.deepEqual(table(file, "Environment"), [["PathEntry", pathName, "[~];[INSTALLDIR]", "Registration"]]);
+      assert.deepEqual(table(file, "InstallExecuteSequence").filter((row) => /Environment/.test(row[0]))
+        .map((row) => [row[0], row[2]]).sort(), [["RemoveEnvironmentStrings", "3300"], ["WriteEnvironmentStrings", "5200"]]);
     }
     assert.equal(guids[0].filter((guid) => guids[1].includes(guid)).length, 0, "component GUIDs per scope");
   });

@@ -2,14 +2,18 @@
 """The MSI of an app under Wine, as a user meets it.
 
 A small app (a jar, more jars, a runtime whose javaw.exe is the e2e probe)
-is packed by veltrane-pack --msi with the launcher under test. Per user: msiexec /i /qn of 1.0.0 (exe and MSI signed with a
+is packed by veltrane-pack --msi with the launcher under test, as two
+launchers (the app and its command-line twin, which puts the folder on
+PATH) and a folder of the app's own files. Per user: msiexec /i /qn of 1.0.0 (exe and MSI signed with a
 PKCS#12 file); the files, the Start-menu and desktop shortcuts (target and
-working folder), the association's open command and the uninstall entry;
+working folder) and their AppUserModelID, the association's open command,
+the uninstall entry and the folder on the user's PATH;
 a .acd document opened through the association (per machine with Wine's
 start, per user with the registered open command) reaches the VM as the last
-argument; 1.1.0 (signed on a SoftHSM token) over 1.0.0 leaves one version and
-none of 1.0.0's own files; msiexec /x leaves nothing. Per machine: Program
-Files, and again nothing after /x. osslsigncode verifies the signed MSIs and
+argument; 1.1.0 (signed on a SoftHSM token) over 1.0.0 leaves one version,
+none of 1.0.0's own files and one copy of the folder on PATH; msiexec /x
+leaves nothing, and PATH as it was. Per machine: Program Files, the folder on
+the machine's PATH, and again nothing after /x. osslsigncode verifies the signed MSIs and
 the installed exe.
 
 Usage: msi_wine.py --launcher veltrane.exe --helpers build/windows/tests/e2e [--work DIR]
@@ -31,7 +35,9 @@ REPOSITORY = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__f
 sys.path.insert(0, os.path.join(REPOSITORY, "tests", "e2e"))
 from veltrane_e2e.wine import Wine  # noqa: E402  (the e2e tests' Wine, display and prefix)
 
-NAME, EXE = "Acme Draw", "AcmeDraw"
+NAME, EXE, APP_ID = "Acme Draw", "AcmeDraw", "Acme.AcmeDraw"
+USER_PATH = r"HKCU\Environment"
+MACHINE_PATH = r"HKLM\System\CurrentControlSet\Control\Session Manager\Environment"
 OWN_KEYS = [r"HKCU\Software\Acme", r"HKCU\Software\Classes\.acd",
             r"HKCU\Software\Classes\AcmeDraw.8B91E5C7.acd"]
 failures = []
@@ -94,12 +100,15 @@ class Session:
         self.assets = os.path.join(scratch, "assets")
         os.makedirs(self.assets)
         shutil.copyfile(args.launcher, os.path.join(self.assets, "veltrane.exe"))
+        shutil.copyfile(os.path.join(os.path.dirname(args.launcher), "veltrane-console.exe"),
+                        os.path.join(self.assets, "veltrane-console.exe"))
 
     def wine_run(self, *command):
         return self.wine.run(self.log, *command)
 
-    def registry(self, key):
-        """The values under key as {name: data}, or None when the key is missing."""
+    def registry(self, key, types=False):
+        """The values under key as {name: data} ({name: (type, data)} with
+        types), or None when the key is missing."""
         out = os.path.join(self.scratch, "reg.txt")
         if self.wine.capture(out, self.log, self.scratch, "reg", "query", key) != 0:
             return None
@@ -108,7 +117,7 @@ class Session:
             for line in text:
                 parts = line.strip().split("    ")
                 if len(parts) == 3:
-                    values[parts[0]] = parts[2]
+                    values[parts[0]] = (parts[1], parts[2]) if types else parts[2]
         return values
 
     def node(self, *arguments):
@@ -129,16 +138,24 @@ class Session:
         self.cert, self.softhsm = keys["cert"], keys["softhsmConf"]
         return keys
 
-    def pack(self, version, jars, **keys):
+    def pack(self, version, jars, modes=("draw.mode",), **keys):
         """Packs the app with veltrane-pack --msi; returns the MSI and its codes.
 
         The app: a jar with a Main-Class, more jars, a runtime whose javaw.exe
-        is the probe, and an icon for its documents.
+        and java.exe are the probe, an icon for its documents, and its own
+        files: modes/, keymaps/ and README.txt.
         """
         root = os.path.join(self.scratch, "app-" + version)
         os.makedirs(os.path.join(root, "jre", "bin"))
-        shutil.copyfile(os.path.join(self.args.helpers, "probe.exe"),
-                        os.path.join(root, "jre", "bin", "javaw.exe"))
+        for vm in ("javaw.exe", "java.exe"):
+            shutil.copyfile(os.path.join(self.args.helpers, "probe.exe"),
+                            os.path.join(root, "jre", "bin", vm))
+        os.makedirs(os.path.join(root, "modes"))
+        os.makedirs(os.path.join(root, "keys"))
+        for mode in modes:
+            open(os.path.join(root, "modes", mode), "w").close()
+        for own in ("keys/default.keys", "README.txt"):
+            open(os.path.join(root, own), "w").close()
         with open(os.path.join(root, "jre", "release"), "w") as release:
             release.write('JAVA_VERSION="21.0.2"\n')
         with zipfile.ZipFile(os.path.join(root, "app.jar"), "w") as jar:
@@ -153,7 +170,9 @@ class Session:
                      "jars": ["extra"], "runtime": "jre", "shortcuts": {"desktop": True},
                      "icon": os.path.join(REPOSITORY, "res", "veltrane.ico"),
                      "fileAssociations": [{"extension": "acd", "description": "Acme Draw document",
-                                           "icon": "doc.ico"}]}, **keys)
+                                           "icon": "doc.ico"}],
+                     "launchers": [{"exeName": EXE}, {"exeName": "acme", "console": True, "path": True}],
+                     "content": ["modes", {"from": "keys", "to": "keymaps"}, "README.txt"]}, **keys)
         with open(os.path.join(root, "pack.json"), "w") as out:
             json.dump(pack, out)
         said = self.node("tools/bin/veltrane-pack.js", os.path.join(root, "pack.json"),
@@ -184,12 +203,29 @@ def verifies(session, file):
                           capture_output=True).returncode == 0
 
 
-def per_user_install(s, msi, codes, jars):
+def path_entries(s, key, folder):
+    """How many entries of PATH under key name folder, and the whole value."""
+    value = (s.registry(key) or {}).get("PATH", "")
+    return [part.rstrip("\\").lower() for part in value.split(";")].count(folder.lower()), value
+
+
+def shortcut_ids(msi):
+    """{shortcut: AppUserModelID} from the MSI's MsiShortcutProperty table."""
+    rows = subprocess.run(["msiinfo", "export", msi, "MsiShortcutProperty"], capture_output=True,
+                          text=True).stdout.splitlines()[3:]
+    return {row.split("\t")[1]: row.split("\t")[3] for row in rows
+            if row.split("\t")[2] == "System.AppUserModel.ID"}
+
+
+def per_user_install(s, msi, codes, jars, modes):
+    check(shortcut_ids(msi) == {"StartMenuShortcut": APP_ID, "DesktopShortcut": APP_ID},
+          "both shortcuts carry System.AppUserModel.ID " + APP_ID, shortcut_ids(msi))
     check(s.wine_run("msiexec", "/i", windows_path(msi), "/qn") == 0, "msiexec /i %s /qn" %
           os.path.basename(msi))
     folder = os.path.join(s.profile, "AppData", "Local", "Programs", NAME)
-    wanted = {EXE + ".exe", EXE + ".config", "doc.ico", "runtime/bin/javaw.exe", "runtime/release",
-              "lib/app.jar"} | {"lib/" + jar for jar in jars}
+    wanted = {EXE + ".exe", EXE + ".config", "acme.exe", "acme.config", "doc.ico", "runtime/bin/javaw.exe",
+              "runtime/bin/java.exe", "runtime/release", "lib/app.jar"} | {"lib/" + jar for jar in jars} | \
+        {"modes/" + mode for mode in modes} | {"keymaps/default.keys", "README.txt"}
     check(s.installed_files(folder) == wanted, "the files are in AppData\\Local\\Programs\\" + NAME,
           sorted(s.installed_files(folder)))
     check(verifies(s, os.path.join(folder, EXE + ".exe")), "osslsigncode verify: the installed exe")
@@ -206,6 +242,8 @@ def per_user_install(s, msi, codes, jars):
     shown = {k: entry.get(k) for k in ("DisplayName", "DisplayVersion", "Publisher")}
     check(shown == {"DisplayName": NAME, "DisplayVersion": codes["version"], "Publisher": "Acme"},
           "the uninstall entry shows name, version and vendor", shown)
+    count, value = path_entries(s, USER_PATH, win_folder)
+    check(count == 1, "HKCU\\Environment PATH holds the install folder once", value)
     return folder
 
 
@@ -261,10 +299,14 @@ def nothing_left(s, codes, folder, links):
 
 def per_user(s):
     keys = s.make_keys()
-    old_msi, old_codes = s.pack("1.0.0", ["old-1.0.jar"],
+    # The user's own PATH, kept as it was, type and all, by install and uninstall.
+    s.wine_run("reg", "add", USER_PATH, "/v", "PATH", "/t", "REG_EXPAND_SZ", "/d",
+               r"C:\Tools;%USERPROFILE%\bin", "/f")
+    path_before = s.registry(USER_PATH, types=True)["PATH"]
+    old_msi, old_codes = s.pack("1.0.0", ["old-1.0.jar"], ("draw.mode", "old.mode"),
                                 sign={"pkcs12": keys["pfx"], "passwordEnv": "PFX_PASS"})
     check(verifies(s, old_msi), "osslsigncode verify: the MSI signed with a PKCS#12 file")
-    folder = per_user_install(s, old_msi, old_codes, ["old-1.0.jar"])
+    folder = per_user_install(s, old_msi, old_codes, ["old-1.0.jar"], ("draw.mode", "old.mode"))
     if has_app_mode(s.args.launcher):
         open_document(s, folder, r"HKCU\Software\Classes\AcmeDraw.8B91E5C7.acd\shell\open\command", False)
     new_msi, new_codes = s.pack("1.1.0", ["new-1.1.jar"], sign={
@@ -272,12 +314,21 @@ def per_user(s):
         "certificate": keys["cert"]})
     check(verifies(s, new_msi), "osslsigncode verify: the MSI signed on a SoftHSM token")
     check(new_codes["upgradeCode"] == old_codes["upgradeCode"], "1.1.0 keeps the upgrade code")
-    per_user_install(s, new_msi, new_codes, ["new-1.1.jar"])
+    per_user_install(s, new_msi, new_codes, ["new-1.1.jar"], ("draw.mode",))
     check(s.uninstall_entry(old_codes["productCode"]) is None, "1.1.0 over 1.0.0: one version left")
     check(s.wine_run("msiexec", "/x", windows_path(new_msi), "/qn") == 0, "msiexec /x /qn")
     links = [os.path.join(s.profile, p, NAME + ".lnk") for p in
              ("AppData/Roaming/Microsoft/Windows/Start Menu/Programs", "Desktop")]
     nothing_left(s, new_codes, folder, links)
+    path_after = s.registry(USER_PATH, types=True)["PATH"]
+    # Wine's installer leaves the ";" before the part it removes: an empty
+    # entry, which a search along PATH skips. The entries must be the same.
+    entries = [(kind, [part for part in value.split(";") if part])
+               for kind, value in (path_before, path_after)]
+    check(entries[0] == entries[1], "msiexec /x: the user's PATH as it was, REG_EXPAND_SZ and all",
+          path_after)
+    if path_after != path_before:
+        print("note: Wine left empty entries in PATH: %r, before %r" % (path_after[1], path_before[1]))
 
 
 def per_machine(s):
@@ -287,12 +338,17 @@ def per_machine(s):
     check(os.path.exists(os.path.join(folder, EXE + ".exe")), "per machine: in Program Files\\" + NAME)
     command = s.registry(r"HKLM\Software\Classes\AcmeDraw.8B91E5C7.acd\shell\open\command")
     check(command is not None, "per machine: HKLM\\Software\\Classes\\AcmeDraw.8B91E5C7.acd\\shell\\open\\command")
+    win_folder = "C:\\Program Files\\" + NAME
+    count, value = path_entries(s, MACHINE_PATH, win_folder)
+    check(count == 1, "per machine: the machine's PATH holds the folder once", value)
     if has_app_mode(s.args.launcher):
         open_document(s, folder, None, True)
     check(s.wine_run("msiexec", "/x", windows_path(msi), "/qn") == 0, "msiexec /x (per machine)")
     links = [os.path.join(s.prefix, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu",
                           "Programs", NAME + ".lnk")]
     nothing_left(s, codes, folder, links)
+    check(path_entries(s, MACHINE_PATH, win_folder)[0] == 0,
+          "msiexec /x: the folder is off the machine's PATH")
 
 
 def main():

@@ -7,6 +7,8 @@ import path from "node:path";
 import { test } from "node:test";
 
 import { quoteArgument } from "../../tools/lib/app-config.js";
+import { defaultAppId } from "../../tools/lib/app-id.js";
+import { checkAppUserModelId } from "../../tools/lib/brand-file.js";
 import { parseManifest } from "../../tools/lib/jar-manifest.js";
 import { moveIntoPlace } from "../../tools/lib/outputs-in-place.js";
 import { compareJavaVersions } from "../../tools/lib/runtime.js";
@@ -116,4 +118,17 @@ test("one folder cannot hold two names that differ only in case", () => {
   assert.deepEqual(caseClash(["legal/NOTICE", "legal/notice"]), ["legal/NOTICE", "legal/notice"]);
   assert.deepEqual(caseClash(["Lib/a", "lib/b"]), ["Lib", "lib"]);
   assert.equal(caseClash(["a/NOTICE", "b/notice", "stra\u00dfe", "STRASSE"]), null);
+});
+
+// [vendor, name, the default AppUserModelID]: what Windows takes, at most 128 characters;
+// pinned, since a changed default would part the next version from the last on the taskbar.
+const appIds = [["Acme Corp", "Orbit Notes", "AcmeCorp.OrbitNotes"], [undefined, "Hello App", "HelloApp"],
+  [" Acme.", "..Draw\t2", "Acme.Draw2"], ["Café", "Ünïcode Nötes", "Caf.ncodeNtes"],
+  ["Acme", "日本", "Acme.App5c0f97a04d304cd8"], ["A".repeat(100), "B".repeat(100), `${"A".repeat(100)}.${"B".repeat(27)}`],
+  ["A".repeat(127), "B", "A".repeat(127)]];
+test("the default AppUserModelID is <vendor>.<name> made valid", () => {
+  for (const [vendor, name, id] of appIds) {
+    assert.equal(defaultAppId(vendor, name), id);
+    assert.doesNotThrow(() => checkAppUserModelId("pack.json", id));
+  }
 });

@@ -11,7 +11,7 @@ import { after, test } from "node:test";
 import { fileURLToPath } from "node:url";
 
 const TOOLS = fileURLToPath(new URL("../../tools/", import.meta.url));
-const { zipSync, strToU8 } = createRequire(path.join(TOOLS, "package.json"))("fflate");
+const { zipSync, strToU8, unzipSync } = createRequire(path.join(TOOLS, "package.json"))("fflate");
 const LAUNCHER = path.join(TOOLS, "..", "build", "windows", "veltrane.exe");
 
 // A jar that holds only its manifest, with these attributes.
@@ -74,6 +74,15 @@ const mistakes = [
   ["version of the wrong type", { version: 1 }, null, /"version" must be a text/],
   ["vmOptions not a list", { vmOptions: "-Xmx1g" }, null, /"vmOptions" must be a list of texts/],
   ["name too long for the report", { name: "N".repeat(101) }, null, /"name" has 101 characters; at most 100 fit the failure report/],
+  ["two launchers, one exe", { launchers: [{ exeName: "Demo" }, { exeName: "DEMO", console: true }] }, null, /"launchers": "Demo" and "DEMO" name the same exe/],
+  ["a launcher's key mistyped", { launchers: [{ exeName: "Demo", mainclass: "x.Main" }] }, null, /"launchers\[0\]": unknown key "mainclass"/],
+  ["console beside launchers", { console: true, launchers: [{ exeName: "Demo" }] }, null, /"console" belongs to each launcher/],
+  ["an association's launcher unknown", { launchers: [{ exeName: "Demo" }], fileAssociations: [{ extension: "dmo", launcher: "Other" }] }, null, /"fileAssociations"\[0\]: "launcher" "Other" is none of the launchers \(Demo\)/],
+  ["an AppUserModelID with a blank", { appUserModelId: "Demo App" }, null, /"appUserModelId" may hold only ASCII letters, digits and punctuation, no blanks/],
+  ["content named lib", { content: ["docs/lib"] }, (f) => fs.mkdirSync(path.join(f, "docs", "lib"), { recursive: true }), /"content\[0\]" would overwrite lib, which the pack writes itself/],
+  ["content named as the exe", { content: [{ from: "app.jar", to: "demoapp.EXE" }] }, null, /"content\[0\]" would overwrite DemoApp\.exe/],
+  ["content outside the app folder", { content: [{ from: "app.jar", to: "../app.jar" }] }, null, /"content\[0\]" "\.\.\/app\.jar" must stay inside the app folder/],
+  ["content holding the output", { content: ["."] }, null, /"content\[0\]" holds the output folder .*out: pack into a folder outside it/],
   ["a Ctrl-Z, which ends the configuration", { vmOptions: ["-Da=\u001a"] }, null, /"vmOptions" item 1 holds U\+001A/],
   ['"#" in jvm', { jvm: "C:\\j#\\javaw.exe" }, null, /"jvm" holds "#"/],
   ["a name ending in a dot", { name: "Demo." }, null, /"name" ends in a dot/],
@@ -179,6 +188,37 @@ for (const [name, severity, code, status, output] of checks) {
     assert.equal(fs.existsSync(path.join(folder, "out")), status === 0);
   });
 }
+
+test("three launchers share lib/ and runtime/; the app's own files land in the folder and the zip", { skip: noLauncher }, () => {
+  const folder = project({ vmOptions: ["-Xmx1g"], content: ["modes", "docs/README.txt", { from: "keys", to: "etc/keymaps" }],
+    launchers: [{ exeName: "Demo" }, { exeName: "demo-cli", console: true, mainClass: "com.example.Cli", path: true },
+      { exeName: "DemoDebug", console: true, vmOptions: ["-Ddebug=true"], appArguments: ["--verbose"] }] }, (f) => {
+    runtime(path.join(f, "runtime"), { vm: "java.exe" });
+    for (const relative of ["modes/java.xml", "docs/README.txt", "keys/default.keys"]) {
+      fs.mkdirSync(path.dirname(path.join(f, relative)), { recursive: true });
+      fs.writeFileSync(path.join(f, relative), relative);
+    }
+    fs.symlinkSync("../docs/README.txt", path.join(f, "modes", "linked.txt"));
+  });
+  const result = pack(folder);
+  assert.equal(result.status, 0, result.stderr);
+  const app = path.join(folder, "out", "Demo App");
+  assert.deepEqual(fs.readdirSync(app).sort(), ["Demo.config", "Demo.exe", "DemoDebug.config", "DemoDebug.exe",
+    "README.txt", "demo-cli.config", "demo-cli.exe", "etc", "lib", "modes", "runtime"]);
+  assert.ok(fs.lstatSync(path.join(app, "modes", "linked.txt")).isFile(), "a linked file is copied as a file");
+  const lines = (exe) => fs.readFileSync(path.join(app, `${exe}.config`), "utf8").split("\r\n")
+    .filter((line) => /^(jvm|vmparam|mainclass|param) /.test(line));
+  assert.deepEqual([lines("Demo"), lines("demo-cli"), lines("DemoDebug")], [
+    ["jvm %EXEDIR%\\runtime\\bin\\javaw.exe", "vmparam -Xmx1g", "mainclass com.example.Main"],
+    ["jvm %EXEDIR%\\runtime\\bin\\java.exe", "vmparam -Xmx1g", "mainclass com.example.Cli"],
+    ["jvm %EXEDIR%\\runtime\\bin\\java.exe", "vmparam -Xmx1g", "vmparam -Ddebug=true", "mainclass com.example.Main",
+      "param --verbose"]]);
+  const zipped = Object.keys(unzipSync(fs.readFileSync(path.join(folder, "out", "DemoApp-1.2.3-win64.zip"))));
+  assert.deepEqual(zipped.filter((name) => !/\/(lib|runtime)\//.test(name)).map((name) => name.slice(9)).sort(),
+    ["Demo.config", "Demo.exe", "DemoDebug.config", "DemoDebug.exe", "README.txt", "demo-cli.config", "demo-cli.exe",
+      "etc/keymaps/default.keys", "modes/java.xml", "modes/linked.txt"]);
+  assert.match(result.stdout, /Launch command lines:\n {2}Demo\.exe: .*\n {2}demo-cli\.exe: .* com\.example\.Cli /);
+});
 
 // What Windows and the launcher read back: the names given, the exe's subsystem.
 test("names in the app folder are read as written", { skip: noLauncher }, () => {

@@ -1,9 +1,10 @@
 #!/usr/bin/env node
 // veltrane-pack PACK.json [--out DIR] [--msi] [--sign SIGN.json]
 //
-// Writes DIR/<name>/, a Windows app folder (the launcher branded in app mode
-// as <exeName>.exe, its <exeName>.config, lib/ and runtime/), and
-// DIR/<exeName>-<version>-win64.zip of it, then checks what it made.
+// Writes DIR/<name>/, a Windows app folder (each launcher branded in app
+// mode as <exeName>.exe with its <exeName>.config, lib/, runtime/ and the
+// app's own files), and DIR/<exeName>-<version>-win64.zip of it, then checks
+// what it made.
 import path from "node:path";
 
 import { runCommand } from "../lib/errors.js";

@@ -83,7 +83,8 @@ function classPath(pack, notes) {
   return [...jars, ...others.sort(byWindowsName)];
 }
 
-function vm(pack, notes) {
+// The VM a launcher of the pack starts: java.exe for a console one, else javaw.exe.
+export function vm(pack, notes) {
   const name = pack.console ? "java.exe" : "javaw.exe";
   const javaVersion = pack.runtime ? checkRuntime(pack, name) : null;
   if (pack.jvm) return { name, javaVersion, value: pack.jvm, origin: '"jvm"' };

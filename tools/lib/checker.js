@@ -29,8 +29,9 @@ function checkerReport(checker, exe) {
 const FAILS_THE_PACK = ["after-end-of-file", "no-mainclass"];
 
 // Checks the app folder's exe; returns its warnings and notes as lines, or
-// a line that says the check was skipped. An error fails the pack.
-export function checkApp(exe, checker) {
+// a line that says the check was skipped. An error fails the pack; label
+// goes before each line printed then.
+export function checkApp(exe, checker, label = "") {
   const report = checkerReport(checker, exe);
   if (!("mode" in report)) {
     return { skipped: `${checker} predates app mode: check skipped (use a newer veltrane-check)` };
@@ -39,10 +40,22 @@ export function checkApp(exe, checker) {
     `${p.message} [${p.code}]`);
   const errors = report.problems.filter((p) => p.severity === "error" || FAILS_THE_PACK.includes(p.code));
   if (errors.length > 0) {
-    for (const line of lines) console.error(`veltrane-pack: ${line}`);
+    for (const line of lines) console.error(`veltrane-pack: ${label}${line}`);
     throw new ToolError(`veltrane-check found ${errors.length} error(s) in the packed configuration`);
   }
   return { lines, summary: report.summary };
+}
+
+// Checks each exe of the app folder; with several, each line names its exe
+// and the summary counts them all.
+export function checkApps(exes, checker) {
+  const label = (exe) => (exes.length > 1 ? `${path.basename(exe)}: ` : "");
+  const checks = exes.map((exe) => checkApp(exe, checker, label(exe)));
+  if (checks.length === 1 || checks[0].skipped) return checks[0];
+  const summary = { errors: 0, warnings: 0, notes: 0 };
+  checks.forEach((check) => Object.keys(summary).forEach((k) => { summary[k] += check.summary[k]; }));
+  return { summary, lines: checks.flatMap((check, index) =>
+    check.lines.map((line) => `${label(exes[index])}${line}`)) };
 }
 
 // The checker to run here, or null where its Linux build cannot run.

@@ -8,7 +8,7 @@ import { ToolError } from "./errors.js";
 
 export const MSI_KEYS = ["installScope", "shortcuts", "fileAssociations", "upgradeCode"];
 const SCOPES = ["user", "machine"];
-const ASSOCIATION_KEYS = ["extension", "description", "icon"];
+const ASSOCIATION_KEYS = ["extension", "description", "icon", "launcher"];
 const GUID = /^\{?([0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12})\}?$/i;
 // Ours alone: names made under it never meet another program's.
 const NAMESPACE = "8d0c5c1e-3f0b-4a57-9e38-56a1c3c2e9b4";
@@ -58,7 +58,7 @@ function readAssociation(file, entry, index) {
   if (typeof entry.extension !== "string" || !/^[A-Za-z0-9_-]{1,32}$/.test(extension)) {
     fail(file, `${where}: "extension" must be letters and digits, like "acd"`);
   }
-  for (const key of ["description", "icon"]) {
+  for (const key of ["description", "icon", "launcher"]) {
     if (key in entry && (typeof entry[key] !== "string" || entry[key] === "")) {
       fail(file, `${where}: "${key}" must be a text that is not empty`);
     }
@@ -68,6 +68,7 @@ function readAssociation(file, entry, index) {
     extension: extension.toLowerCase(),
     description: entry.description || `${extension.toUpperCase()} document`,
     icon: entry.icon ? path.resolve(path.dirname(file), entry.icon) : null,
+    ...(entry.launcher ? { launcher: entry.launcher } : {}),
   };
 }
 

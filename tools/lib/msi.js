@@ -8,8 +8,9 @@ import path from "node:path";
 
 import { ToolError } from "./errors.js";
 import { msiVersion, nameUuid } from "./msi-settings.js";
+import { addTables, extraTables } from "./msi-tables.js";
 import { windowsNameProblem } from "./windows-names.js";
-import { wixSource } from "./wix.js";
+import { appShortcuts, wixSource } from "./wix.js";
 
 // 1980-01-01, the earliest time a cabinet can hold, unless SOURCE_DATE_EPOCH says otherwise.
 export function fixedTime(env = process.env) {
@@ -139,32 +140,45 @@ function stageFiles(app, staging, time) {
 function writeSource(app, staged, staging, version) {
   const { scope, upgradeCode, shortcuts } = app.settings;
   const productCode = nameUuid(upgradeCode, `product\n${scope}\n${version}`);
-  const source = wixSource({ ...app, ...staged, version, upgradeCode, productCode, scope,
-    desktop: shortcuts.desktop, exeFile: `${app.exeName}.exe`,
+  const source = { ...app, ...staged, version, upgradeCode, productCode, scope,
+    desktop: shortcuts.desktop, exeFile: `${app.main.exeName}.exe`,
     header: [`Made by veltrane-pack from ${path.basename(app.packFile)} and the app folder ` +
       `${path.basename(app.folder)}; made again on every pack, not to be edited.`,
-    `${app.name} ${version}, installed ${installDescription(app.settings, app.name)}.`] });
-  fs.writeFileSync(path.join(staging, "app.wxs"), source);
-  return productCode;
+    `${app.name} ${version}, installed ${installDescription(app.settings, app.name)}.`] };
+  fs.writeFileSync(path.join(staging, "app.wxs"), wixSource(source));
+  return { productCode, extra: extraTables(source, appShortcuts(source)) };
+}
+
+// The launchers, by default the one named exeName with the Start-menu
+// shortcut; the main one gives the installer its icon.
+function withLaunchers(app) {
+  const launchers = app.launchers ?? [{ exeName: app.exeName, shortcut: true, shortcutName: app.name }];
+  for (const { exeName } of launchers) {
+    const exe = path.join(app.folder, `${exeName}.exe`);
+    if (!fs.existsSync(exe)) throw new ToolError(`${exe} is missing: the MSI needs the app's exe`);
+  }
+  const main = launchers.find((l) => l.shortcut) || launchers.find((l) => !l.console) || launchers[0];
+  return { ...app, launchers, main };
 }
 
 // Writes outFile, the MSI of the app folder. app: name, vendor, version,
-// description, exeName (without ".exe"), folder, settings (readMsiSettings),
-// packFile. Returns what it made and prints the codes to keep.
-export function buildMsi(app, outFileGiven, log = console.log) {
+// description, exeName (without ".exe"), launchers (as appLaunchers makes
+// them; by default the one exeName), appUserModelId, folder, settings
+// (readMsiSettings), packFile. Returns what it made and prints the codes to keep.
+export function buildMsi(given, outFileGiven, log = console.log) {
   const outFile = path.resolve(outFileGiven);
-  const { version, ignored } = msiVersion(app.version, app.packFile);
-  const exe = path.join(app.folder, `${app.exeName}.exe`);
-  if (!fs.existsSync(exe)) throw new ToolError(`${exe} is missing: the MSI needs the app's exe`);
+  const { version, ignored } = msiVersion(given.version, given.packFile);
+  const app = withLaunchers(given);
   const time = fixedTime();
   const staging = fs.mkdtempSync(`${outFile}.tmp-`);
   let staged = { files: [] };
   try {
     staged = stageFiles(app, staging, time);
-    const productCode = writeSource(app, staged, staging, version);
+    const { productCode, extra } = writeSource(app, staged, staging, version);
     const built = path.join(staging, "app.msi");
     const start = Date.now();
     runWixl(path.join(staging, "app.wxs"), built, time);
+    addTables(built, extra, staging);
     const msi = fs.readFileSync(built);
     const reproducible = settleSummary(msi, start, Date.now(), time);
     fs.writeFileSync(built, msi);

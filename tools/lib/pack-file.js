@@ -4,9 +4,12 @@
 import fs from "node:fs";
 import path from "node:path";
 
-import { checkTextLengths, parseVersion } from "./brand-file.js";
+import { defaultAppId } from "./app-id.js";
+import { checkAppUserModelId, checkTextLengths, parseVersion } from "./brand-file.js";
+import { contentFiles, readContent } from "./content.js";
 import { ToolError } from "./errors.js";
 import { iconFiles } from "./icon.js";
+import { appLaunchers, linkAssociations, readLaunchers } from "./launchers.js";
 import { INSTALLER_KEYS, installerSettings } from "./pack-installer.js";
 import { codePage, fail, parseObject, readFile, text } from "./validators.js";
 import { showCharacter, windowsNameProblem } from "./windows-names.js";
@@ -131,6 +134,12 @@ export const PACK_KEYS = {
   runtime: (context, key, value) => existing(context, key, value, "folder"),
   minJavaVersion: javaVersion,
   jvm: configText,
+  appUserModelId: (context, key, value) => {
+    checkAppUserModelId(context.file, value, key);
+    return value;
+  },
+  launchers: readLaunchers,
+  content: readContent,
   ...INSTALLER_KEYS,
 };
 
@@ -138,7 +147,7 @@ export const PACK_KEYS = {
 // are the command line's --msi and --sign (see pack-installer.js).
 export function readPackFile(file, options = {}) {
   const raw = parseObject(file, readFile(file, "the pack file").toString("utf8"), PACK_KEYS);
-  const context = { file, folder: path.dirname(path.resolve(file)) };
+  const context = { file, folder: path.dirname(path.resolve(file)), keys: PACK_KEYS };
   for (const key of REQUIRED_KEYS) {
     if (!(key in raw)) throw new ToolError(`${file}: "${key}" is missing (required: ${REQUIRED_KEYS.join(", ")})`);
   }
@@ -155,5 +164,9 @@ export function readPackFile(file, options = {}) {
   pack.jars ??= [];
   pack.vmOptions ??= [];
   pack.appArguments ??= [];
-  return installerSettings(pack, options);
+  pack.appUserModelId ??= defaultAppId(pack.vendor, pack.name);
+  pack.launchers = appLaunchers(pack, Object.keys(raw));
+  pack.content ??= [];
+  pack.contentFiles = contentFiles(pack);
+  return linkAssociations(installerSettings(pack, options));
 }

@@ -79,7 +79,8 @@ export function writeAppMsi(plan, staging, made) {
   const lines = [];
   const file = path.join(staging, name);
   const built = buildMsi({ name: pack.name, vendor: pack.vendor, version: pack.version.text,
-    description: pack.description, exeName: pack.exeName, folder: path.join(staging, pack.name),
+    description: pack.description, exeName: pack.exeName, launchers: pack.launchers,
+    appUserModelId: pack.appUserModelId, folder: path.join(staging, pack.name),
     settings: pack.msi, packFile: pack.file }, file, (line) => lines.push(line.replace(/^msi: /, "")));
   const changed = built.reproducible && changedSinceLastPack(file, path.join(path.dirname(staging), name));
   if (changed) {

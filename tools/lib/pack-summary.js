@@ -46,7 +46,12 @@ export function summaryLines(result, outDir) {
     }
   }
   if (plan.jvm.javaVersion) lines.push(`Runtime: Java ${plan.jvm.javaVersion}`);
-  lines.push("Launch command line:", `  ${launchCommandLine(plan, "<app folder>")}`);
+  if (plan.launchers.length === 1) {
+    lines.push("Launch command line:", `  ${launchCommandLine(plan.launchers[0].plan, "<app folder>")}`);
+  } else {
+    lines.push("Launch command lines:", ...plan.launchers.map((launcher) =>
+      `  ${launcher.exeName}.exe: ${launchCommandLine(launcher.plan, "<app folder>")}`));
+  }
   if (check.skipped) lines.push(`Check: ${check.skipped}`);
   else {
     lines.push(`Check: veltrane-check found ${check.summary.errors} errors, ${check.summary.warnings} ` +

@@ -6,24 +6,27 @@ import path from "node:path";
 import { performance } from "node:perf_hooks";
 
 import { configText } from "./app-config.js";
-import { planApp } from "./app-plan.js";
+import { planApp, vm } from "./app-plan.js";
 import { assetPath } from "./assets.js";
 import { brandExecutable, loadResourceLibrary } from "./brand.js";
-import { checkApp, checkerForThisMachine } from "./checker.js";
+import { checkApps, checkerForThisMachine } from "./checker.js";
+import { checkContentOutside, copyContent } from "./content.js";
 import { ToolError } from "./errors.js";
 import { onInterrupt, signalsHandled } from "./interrupt.js";
+import { launcherPlans } from "./launchers.js";
 import { moveIntoPlace } from "./outputs-in-place.js";
 import { signApp, writeAppMsi } from "./pack-installer.js";
 import { writeZip } from "./zip.js";
 
 const TOOL_VERSION = JSON.parse(fs.readFileSync(new URL("../package.json", import.meta.url), "utf8")).version;
 
-function brandOf(pack) {
-  const brand = { productName: pack.name, fileDescription: pack.description || pack.name,
+function brandOf(pack, launcher) {
+  const brand = { productName: pack.name, fileDescription: launcher.description || pack.name,
     version: pack.version.numbers, codePage: pack.codePage, mode: "app" };
   if (pack.vendor) brand.companyName = pack.vendor;
   if (pack.copyright) brand.copyright = pack.copyright;
-  if (pack.icon) brand.icon = pack.icon;
+  if (launcher.icon) brand.icon = launcher.icon;
+  brand.appUserModelId = pack.appUserModelId;
   return brand;
 }
 
@@ -34,18 +37,31 @@ function copyTree(files, to) {
   }
 }
 
+// Each launcher branded (and signed) with its configuration beside it.
+function writeLaunchers(plan, folder) {
+  const warnings = new Set();
+  const exes = plan.launchers.map((launcher) => {
+    const exe = path.join(folder, `${launcher.exeName}.exe`);
+    brandExecutable(brandOf(plan.pack, launcher), assetPath(launcher.asset), exe).warnings
+      .forEach((warning) => warnings.add(warning));
+    signApp(plan.pack, exe);
+    fs.writeFileSync(path.join(folder, `${launcher.exeName}.config`), configText(launcher.plan, TOOL_VERSION));
+    return exe;
+  });
+  plan.warnings.push(...warnings);
+  return exes;
+}
+
 function writeAppFolder(plan, staging, outputs) {
   const { pack } = plan;
   const folder = path.join(staging, pack.name);
   fs.mkdirSync(path.join(folder, "lib"), { recursive: true });
-  const exe = path.join(folder, `${pack.exeName}.exe`);
-  plan.warnings.push(...brandExecutable(brandOf(pack), plan.launcher, exe).warnings);
-  signApp(pack, exe);
-  fs.writeFileSync(path.join(folder, `${pack.exeName}.config`), configText(plan, TOOL_VERSION));
+  const exes = writeLaunchers(plan, folder);
   for (const jar of plan.classPath) fs.copyFileSync(jar.file, path.join(folder, "lib", jar.name));
   if (pack.runtime) copyTree(plan.runtimeFiles, path.join(folder, "runtime"));
+  copyContent(pack.contentFiles, folder);
   // Made for the zip and the MSI even when it is not an output itself.
-  outputs.push({ name: pack.name, kind: "folder", path: folder, exe, kept: pack.outputs.includes("folder") });
+  outputs.push({ name: pack.name, kind: "folder", path: folder, exes, kept: pack.outputs.includes("folder") });
 }
 
 function writeAppZip(plan, staging, outputs) {
@@ -93,10 +109,12 @@ function makeStaging(outDir) {
 // returns the plan, the outputs and the check's result.
 export async function pack(settings, outDir, log = console.log) {
   const plan = planApp(settings);
-  plan.notes.forEach((note) => log(`note: ${note}`));
+  plan.launchers = launcherPlans(plan, vm);
+  new Set(plan.notes).forEach((note) => log(`note: ${note}`));
   plan.warnings = [];
+  checkContentOutside(plan.pack, outDir);
   await loadResourceLibrary();
-  plan.launcher = assetPath(plan.pack.console ? "veltrane-console.exe" : "veltrane.exe");
+  plan.launchers.forEach((launcher) => assetPath(launcher.asset));
   const checker = checkerForThisMachine();
   const { staging, remove } = makeStaging(path.resolve(outDir));
   let failed = true;
@@ -110,9 +128,10 @@ export async function pack(settings, outDir, log = console.log) {
       step(plan, staging, outputs);
       for (const output of outputs.slice(made)) output.seconds = (performance.now() - started) / 1000;
     }
-    const check = checker ? checkApp(outputs[0].exe, checker) :
+    const exes = plan.launchers.map((l) => `${l.exeName}.exe`).join(", then ");
+    const check = checker ? checkApps(outputs[0].exes, checker) :
       { skipped: "veltrane-check's Linux build runs on Linux x64 only: check skipped here; on Windows " +
-        `run veltrane-check.exe ${plan.pack.exeName}.exe in the app folder` };
+        `run veltrane-check.exe ${exes} in the app folder` };
     plan.warnings.forEach((warning) => log(`warning: ${warning}`));
     await signalsHandled();
     moveIntoPlace(outputs, staging, outDir);

@@ -14,7 +14,7 @@ function xml(text) {
 }
 
 // Windows Installer expands [NAME] in formatted values: brackets of our own are escaped.
-function formatted(text) {
+export function formatted(text) {
   return String(text).replace(/[[\]]/g, (bracket) => `[\\${bracket}]`);
 }
 
@@ -94,14 +94,15 @@ function associationValues(app) {
   return app.associations.flatMap((association) => {
     const progId = progIdOf(app.exeName, app.upgradeCode, association.extension);
     const classes = "Software\\Classes";
+    const exeFile = association.launcher ? `${association.launcher}.exe` : app.exeFile;
     const icon = association.iconFile ? `[#${id("f", association.iconFile)}]` :
-      `[#${id("f", app.exeFile)}],0`;
+      `[#${id("f", exeFile)}],0`;
     return [
       registryValue(app, `${classes}\\.${association.extension}`, undefined, progId),
       registryValue(app, `${classes}\\${progId}`, undefined, formatted(association.description)),
       registryValue(app, `${classes}\\${progId}\\DefaultIcon`, undefined, icon),
       registryValue(app, `${classes}\\${progId}\\shell\\open\\command`, undefined,
-        `"[#${id("f", app.exeFile)}]" "%1"`),
+        `"[#${id("f", exeFile)}]" "%1"`),
     ];
   });
 }
@@ -117,14 +118,35 @@ function registration(app) {
   ]);
 }
 
-function shortcut(app, folder, name) {
-  return element("DirectoryRef", { Id: folder }, [element("Component", { Id: `${name}Shortcut`,
-    Guid: nameUuid(app.upgradeCode, `${app.scope}\n${name}`), Win64: "yes" }, [
-    element("Shortcut", { Id: `${name}Shortcut`, Name: app.name, Description: app.description,
-      Target: `[#${id("f", app.exeFile)}]`, WorkingDirectory: "INSTALLDIR", Icon: ICON_ID,
-      IconIndex: "0" }),
-    registryValue(app, app.ownKey, `${name}Shortcut`, "1", { type: "integer", keyPath: true }),
+// The shortcuts: each launcher's that has one in the Start menu, the first
+// one's on the desktop too. The first keeps the names a single launcher's
+// shortcut always had, so upgrades from such a pack find it again.
+export function appShortcuts(app) {
+  const launchers = app.launchers.filter((launcher) => launcher.shortcut);
+  const places = [["ProgramMenuFolder", "StartMenu", launchers],
+    ...(app.desktop ? [["DesktopFolder", "Desktop", launchers.slice(0, 1)]] : [])];
+  return places.flatMap(([folder, place, placed]) => placed.map((launcher, index) => {
+    const own = index === 0 ? "" : `_${id("", launcher.exeName.toUpperCase()).slice(0, 12)}`;
+    return { folder, id: `${place}Shortcut${own}`, launcher, icon: index === 0 ? ICON_ID : `AppIcon${own}.exe`,
+      guidName: index === 0 ? place : `${place}\n${launcher.exeName.toUpperCase()}` };
+  }));
+}
+
+function shortcut(app, { folder, id: shortcutId, launcher, icon, guidName }) {
+  return element("DirectoryRef", { Id: folder }, [element("Component", { Id: shortcutId,
+    Guid: nameUuid(app.upgradeCode, `${app.scope}\n${guidName}`), Win64: "yes" }, [
+    element("Shortcut", { Id: shortcutId, Name: launcher.shortcutName, Description: launcher.description ||
+      app.description, Target: `[#${id("f", `${launcher.exeName}.exe`)}]`, WorkingDirectory: "INSTALLDIR",
+    Icon: icon, IconIndex: "0" }),
+    registryValue(app, app.ownKey, shortcutId, "1", { type: "integer", keyPath: true }),
   ])]);
+}
+
+function icons(app, shortcuts) {
+  const source = (exeFile) => app.files.find((file) => file.relative === exeFile).source;
+  const own = new Map([[ICON_ID, app.exeFile],
+    ...shortcuts.map((s) => [s.icon, `${s.launcher.exeName}.exe`])]);
+  return [...own].map(([iconId, exeFile]) => element("Icon", { Id: iconId, SourceFile: source(exeFile) }));
 }
 
 function installFolder(app) {
@@ -139,19 +161,22 @@ function installFolder(app) {
     app.desktop ? element("Directory", { Id: "DesktopFolder" }) : []]);
 }
 
-function componentRefs(app) {
+function componentRefs(app, shortcuts) {
   const ids = ["Registration", ...app.files.map((file) => id("c", file.relative)),
-    "StartMenuShortcut", ...(app.desktop ? ["DesktopShortcut"] : [])];
+    ...shortcuts.map((s) => s.id)];
   return ids.map((component) => element("ComponentRef", { Id: component }));
 }
 
 // The source of app, as msi.js describes it: name, vendor, version,
-// description, exeName, exeFile, files [{relative, source}], scope, desktop,
-// associations [{extension, description, iconFile}], upgradeCode, productCode,
+// description, exeName, exeFile (the main launcher's), launchers [{exeName,
+// description, shortcut, shortcutName}], files [{relative, source}], scope,
+// desktop, associations [{extension, description, iconFile, launcher}],
+// upgradeCode, productCode,
 // header (the lines of the comment that opens the source).
 export function wixSource(app) {
   const full = { ...app, root: app.scope === "machine" ? "HKLM" : "HKCU", ownKey: ownKey(app) };
   const manufacturer = app.vendor || app.name;
+  const shortcuts = appShortcuts(app);
   const product = element("Product", { Id: app.productCode, Name: app.name, Language: "1033",
     Version: app.version, Manufacturer: manufacturer, UpgradeCode: app.upgradeCode }, [
     element("Package", { InstallerVersion: "500", Compressed: "yes", InstallScope:
@@ -160,13 +185,12 @@ export function wixSource(app) {
     element("MajorUpgrade",
       { DowngradeErrorMessage: "A newer version of [ProductName] is already installed." }),
     element("Media", { Id: "1", Cabinet: "app.cab", EmbedCab: "yes" }),
-    element("Icon", { Id: ICON_ID, SourceFile: app.files.find((file) => file.relative === app.exeFile).source }),
+    icons(app, shortcuts),
     element("Property", { Id: "ARPPRODUCTICON", Value: ICON_ID }),
     element("Property", { Id: "ARPNOMODIFY", Value: "1" }),
     installFolder(full),
-    shortcut(full, "ProgramMenuFolder", "StartMenu"),
-    full.desktop ? shortcut(full, "DesktopFolder", "Desktop") : [],
-    element("Feature", { Id: "App", Title: app.name, Level: "1" }, componentRefs(full)),
+    shortcuts.map((s) => shortcut(full, s)),
+    element("Feature", { Id: "App", Title: app.name, Level: "1" }, componentRefs(full, shortcuts)),
   ]);
   // A comment holds no "--": a blank goes between every two dashes.
   const header = app.header.map((line) => `  ${xml(printable(line)).replace(/-(?=-)/g, "- ")}`);
