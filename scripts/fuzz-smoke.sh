@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-10}"
-targets=(launch argument_tail program_search)
+targets=(launch argument_tail program_search jar)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

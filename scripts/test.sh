@@ -32,7 +32,7 @@ for launcher in veltrane veltrane-console; do
 done
 ctest --preset windows --no-tests=error
 
-step "The Node tools: veltrane-brand, veltrane-pack, and the MSI under Wine"
+step "The Node tools: veltrane-brand, veltrane-pack, the MSI and a linked runtime under Wine"
 npm ci --prefix tools --no-audit --no-fund --loglevel=error
 node --test tests/tools/
 # Debian 12's own osslsigncode 2.5 too, where the one installed is another.
@@ -41,6 +41,7 @@ if [[ -n $old_signer ]]; then
   PATH="$old_signer:$PATH" node --test tests/tools/sign.test.mjs tests/tools/pack-msi.test.mjs
 fi
 tests/tools/msi_wine.py --launcher build/windows/veltrane.exe --helpers build/windows/tests/e2e
+tests/tools/runtime_wine.py
 
 step "The UTF-8 launcher (VELTRANE_UTF8_CODE_PAGE) and its end-to-end tests"
 cmake --preset windows-utf8 >/dev/null

@@ -1,19 +1,15 @@
+// Records what the launcher's own configuration code did with each line.
 #include "check/line_recorder.h"
 
-#include <algorithm>
-#include <cctype>
-
-#include "config/configuration_keys.h"
+#include "check/problem_text.h"
 #include "config/wrapper_configuration.h"
 
 namespace veltrane::check {
 
 namespace {
 
-// Nothing longer than this can be started, so no more of a line is kept;
-// a message quotes less still.
+// Nothing longer than this can be started, so no more of a line is kept.
 constexpr size_t kKeptCharacters = 32767;
-constexpr size_t kQuotedCharacters = 1000;
 
 // The text, or its start and a count of the rest.
 std::string kept(std::string_view text, size_t limit = kKeptCharacters) {
@@ -22,59 +18,6 @@ std::string kept(std::string_view text, size_t limit = kKeptCharacters) {
   }
   return std::string(text.substr(0, limit)) + "...[" + std::to_string(text.size() - limit) +
          " more characters]";
-}
-
-std::string quoted(std::string_view text) {
-  return "\"" + kept(text, kQuotedCharacters) + "\"";
-}
-
-std::string lowerCase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
-// Letters to insert, delete or replace to turn one word into the other.
-size_t editDistance(std::string_view from, std::string_view to) {
-  std::vector<size_t> previous(to.size() + 1);
-  std::vector<size_t> current(to.size() + 1);
-  for (size_t j = 0; j <= to.size(); ++j) {
-    previous[j] = j;
-  }
-  for (size_t i = 1; i <= from.size(); ++i) {
-    current[0] = i;
-    for (size_t j = 1; j <= to.size(); ++j) {
-      const size_t replace = previous[j - 1] + (from[i - 1] == to[j - 1] ? 0 : 1);
-      current[j] = std::min({previous[j] + 1, current[j - 1] + 1, replace});
-    }
-    previous.swap(current);
-  }
-  return previous[to.size()];
-}
-
-// The key a misspelt word was probably meant to be: one that differs only in
-// case, or by one or two letters. Empty when none is that near.
-std::string_view nearKey(std::string_view word) {
-  std::string_view best;
-  size_t bestDistance = 3;
-  for (const std::string_view key : kConfigurationKeys) {
-    // The lengths alone tell a long word is no near key: no need to measure.
-    if (std::max(word.size(), key.size()) - std::min(word.size(), key.size()) >= bestDistance) {
-      continue;
-    }
-    const size_t distance = editDistance(lowerCase(word), key);
-    if (distance < bestDistance) {
-      best = key;
-      bestDistance = distance;
-    }
-  }
-  return best;
-}
-
-// The first word of a line: up to its first space or tab.
-std::string_view firstWord(std::string_view line) {
-  return line.substr(0, line.find_first_of(" \t"));
 }
 
 bool appends(std::string_view key) {
@@ -206,110 +149,6 @@ void LineRecorder::lineApplied(std::string_view line, std::string_view key,
   }
 }
 
-std::string LineRecorder::replacing(size_t number, std::string_view key, std::string_view value) {
-  auto& last = lastValues_[std::string(key)];
-  std::string effect;
-  if (last.first != 0) {
-    effect = ", replacing line " + std::to_string(last.first);
-    add({"replaced", Severity::kWarning, number, 1,
-         quoted(key) + " on line " + std::to_string(number) + " replaces line " +
-             std::to_string(last.first) + " (" + last.second + ")",
-         "only the last " + std::string(key) + " line counts: delete the one you do not want"});
-  }
-  last = {number, quoted(value)};
-  return effect;
-}
-
-void LineRecorder::checkUnknownKey(const LineRecord& record, std::string_view line) {
-  const std::string_view word = firstWord(line);
-  const std::string_view near = nearKey(word);
-  std::string hint = near.empty() ? "the keys are addsyspath, mainclass, vmparam, addjars, "
-                                    "addpath, param and jvm, in lower case"
-                                  : "did you mean " + quoted(near) + "? Keys are case-sensitive";
-  const size_t column = record.text.find(word.substr(0, 1)) + 1;
-  add({"unknown-key", Severity::kWarning, record.number, column,
-       quoted(word) + " is no key: the launcher ignores this line", std::move(hint)});
-}
-
-void LineRecorder::checkSeparator(size_t number, std::string_view line, std::string_view key) {
-  if (line.size() > key.size() && line[key.size()] == '\t') {
-    // The VM, its options and its class cannot start with the key in them;
-    // an app argument or a path entry merely gains an odd piece.
-    const bool fatal = key == "jvm" || key == "vmparam" || key == "mainclass";
-    add({"tab-separator", fatal ? Severity::kError : Severity::kWarning, number, key.size() + 1,
-         "a tab follows " + quoted(key) + ": only a space separates, so the value is " +
-             quoted(WrapperConfiguration::lineValue(line)) +
-             (fatal ? " and the VM does not start" : ""),
-         "put one space between the key and the value"});
-  } else if (firstWord(line) != key) {
-    add({"prefix-key", Severity::kWarning, number, 1,
-         quoted(firstWord(line)) + " is read as the key " + quoted(key) + " with the value " +
-             quoted(WrapperConfiguration::lineValue(line)),
-         "keys are matched on their first letters; write " + quoted(key) +
-             " and a space, or remove the line"});
-  } else if (line == key) {
-    add({"no-value", Severity::kWarning, number, key.size() + 1,
-         quoted(key) + " has no value: the value is the key itself, " + quoted(key),
-         "write the value after the key and a space"});
-  }
-}
-
-void LineRecorder::checkExpansion(const LineRecord& record, std::vector<std::string>& undefined) {
-  std::sort(undefined.begin(), undefined.end());
-  undefined.erase(std::unique(undefined.begin(), undefined.end()), undefined.end());
-  for (const std::string& name : undefined) {
-    if (name.find_first_of(" \t") != std::string::npos) {
-      continue;  // a lone "%" in the text ("100% of %X%"), no variable
-    }
-    const std::string written = "%" + name + "%";
-    add({"undefined-variable", Severity::kWarning, record.number, record.text.find(written) + 1,
-         quoted(written) + " is not defined in the checker's environment" +
-             (host_.windows ? "" : " (this system's, not the one the app runs on)"),
-         "it stays as written at launch where it is not defined: define it, or write its value"});
-  }
-  const size_t written = argumentCount(record.value);
-  const size_t expanded = argumentCount(record.expanded);
-  if ((record.key == "vmparam" || record.key == "param") && expanded > written) {
-    add({"blank-in-argument", Severity::kWarning, record.number, 1,
-         "expanded, the value " + quoted(record.expanded) +
-             " holds a blank outside double quotes: the VM gets " + std::to_string(expanded) +
-             " arguments where " + std::to_string(written) + (written == 1 ? " was" : " were") +
-             " written",
-         R"(quote it, e.g. "-Dapp.home=%EXEDIR%")"});
-  }
-}
-
-void LineRecorder::checkComment(const LineRecord& record) {
-  if (hashColumn_ <= 1 || afterBlank_) {
-    return;
-  }
-  add({"comment-in-value", Severity::kWarning, record.number, hashColumn_,
-       "a \"#\" starts a comment, even inside a value: " + quoted(record.key) + " takes " +
-           quoted(record.value) + " and drops " + comment_,
-       "there is no escape for \"#\": rename the folder or file that holds it"});
-}
-
-void LineRecorder::checkRelative(size_t number, std::string_view key, std::string_view value) {
-  if (key != "addpath" && key != "addjars" && key != "addsyspath") {
-    return;
-  }
-  for (const std::string_view piece : key == "addjars" ? std::vector{value} : splitList(value)) {
-    if (!piece.empty() && isRelativePath(piece)) {
-      add({"relative-path", Severity::kWarning, number, 1,
-           quoted(piece) +
-               " is relative: at launch it is resolved against the current "
-               "directory (a shortcut's \"Start in\" folder), not the launcher's "
-               "folder; checked here against " +
-               quoted(host_.currentDirectory),
-           mode_ == LaunchMode::kClassic
-               ? "use a full path, or make sure the app is always started from that folder"
-               : "start it from the launcher's folder: " +
-                     quoted("%EXEDIR%\\" + std::string(piece))});
-      return;
-    }
-  }
-}
-
 void LineRecorder::jarFolderListed(std::string_view folder, bool listed) {
   JarFolder jarFolder;
   jarFolder.line = current_.number;
@@ -360,6 +199,16 @@ std::vector<ClassPathEntry> LineRecorder::classPath() const {
     }
   }
   return entries;
+}
+
+size_t LineRecorder::emptyAddPathLine() const {
+  const std::vector<std::string_view> pieces = splitList(addPathList_);
+  for (size_t i = 0; i < pieces.size() && !addPathList_.empty(); ++i) {
+    if (pieces[i].empty()) {
+      return i < addPathPieceLines_.size() ? addPathPieceLines_[i] : 0;
+    }
+  }
+  return 0;
 }
 
 size_t LineRecorder::lastLineOf(std::string_view key) const {

@@ -1,6 +1,5 @@
 // Records what the launcher's own configuration code did with each line, and
-// the problems that can be seen from one line: unknown and misread keys,
-// separators, comments inside values, replaced settings, relative paths.
+// the problems that can be seen from one line (line_problems.cpp).
 #ifndef VELTRANE_CHECK_LINE_RECORDER_H_
 #define VELTRANE_CHECK_LINE_RECORDER_H_
 
@@ -58,6 +57,9 @@ class LineRecorder final  // NOLINT(cppcoreguidelines-virtual-class-destructor)
   const std::vector<JarFolder>& jarFolders() const { return jarFolders_; }
   // The class path entries as assembled, each with the line it came from.
   std::vector<ClassPathEntry> classPath() const;
+  // The line of the first empty entry of the addpath values ("a;;b",
+  // "a;"), 0 for none.
+  size_t emptyAddPathLine() const;
   // The line of the last "jvm" or "mainclass" line, 0 for none.
   size_t lastLineOf(std::string_view key) const;
   // The first "vmparam" line that starts the app from a jar or a module.

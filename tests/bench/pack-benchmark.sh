@@ -4,10 +4,14 @@
 # files of 50 KB of words): the app folder, the zip and the MSI (wixl)
 # separately, as veltrane-pack reports them, and the whole command, over N
 # runs (default 3). A benchmark: it prints figures and
-# never fails on a time. Run by scripts/benchmark.sh; runs alone as well.
+# never fails on a time. Then a runtime linked from a Windows JDK (the
+# synthetic one of tests/support/windows-jdk.sh, java.base and java.desktop):
+# the first pack with an empty cache, the second from the cache, and the same
+# pack with that runtime as a ready folder (no linking), once each.
+# Run by scripts/benchmark.sh; runs alone as well.
 #
 # Usage: tests/bench/pack-benchmark.sh [RUNS]
-# Needs build/windows/veltrane.exe and build/host/veltrane-check, javac and wixl.
+# Needs build/windows/veltrane.exe and build/host/veltrane-check, javac, jlink and wixl.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 runs=${1:-3}
@@ -54,3 +58,28 @@ for ((run = 1; run <= runs; run++)); do
     "$(grep -o '[0-9.]* s$' <<<"$msi")" "$(grep -o '[0-9.]* MB' <<<"$msi")" \
     "$(awk -v ns=$((ended - started)) 'BEGIN {print ns / 1e9}')"
 done
+
+jdk=$(tests/support/windows-jdk.sh build/windows/tests/e2e/probe.exe)
+linked=$work/linked
+tests/sample-app/build.sh "$linked" >/dev/null
+echo
+echo "== veltrane-pack --msi: the sample app, its runtime linked from a Windows JDK (java.base, java.desktop) =="
+with_runtime() { # RUNTIME-JSON
+  sed "s|\"runtime\": \"runtime\"|\"runtime\": $1|" tests/sample-app/pack.json >"$linked/pack.json"
+}
+timed_pack() { # WHAT
+  local started ended
+  started=$(date +%s%N)
+  VELTRANE_CACHE=$work/cache node tools/bin/veltrane-pack.js "$linked/pack.json" --out "$work/dist-linked" --msi \
+    >"$work/summary"
+  ended=$(date +%s%N)
+  printf '  %s: whole command %.2f s%s\n' "$1" "$(awk -v ns=$((ended - started)) 'BEGIN {print ns / 1e9}')" \
+    "$(sed -n 's/^ *times: \(.*\)/ (\1)/p' "$work/summary")"
+}
+with_runtime "{\"jdk\": \"$jdk\", \"modules\": \"auto\", \"addModules\": [\"java.desktop\"]}"
+timed_pack "first, empty cache (jdeps, unpack, jlink)"
+timed_pack "second, from the cache"
+folder=$(sed -n 's/^ *runtime: .*from the cache: //p' "$work/summary")
+echo "  runtime: $(du -sm "$folder" | cut -f1) MB"
+with_runtime "\"$folder\""
+timed_pack "the same runtime as a ready folder (no linking)"

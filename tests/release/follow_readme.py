@@ -12,8 +12,9 @@ scratch folder and npm offline with an empty cache (the tools' package must
 need nothing from the network). A command passes with exit status 0; the
 checker also with 1, warnings only, as the README says.
 
-The user's inputs are made up: the jar (and the runtime, the probe as its
-javaw.exe) that a pack file of the steps names, or else tool.jar.
+The user's inputs are made up: the jar (and the runtime or the Windows JDK's
+zip, the probe as their javaw.exe) that a pack file of the steps names, or
+else tool.jar. veltrane-pack's cache is in the scratch folder.
 
 Usage: follow_readme.py RELEASE_ZIP PROBE_EXE
 """
@@ -98,13 +99,24 @@ def jar(path, main_class):
                          "Manifest-Version: 1.0\r\nMain-Class: %s\r\n\r\n" % main_class)
 
 
+def windows_jdk(probe):
+    """The synthetic Windows JDK zip that tests/support/windows-jdk.sh makes."""
+    repository = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+    return subprocess.run([os.path.join(repository, "tests", "support", "windows-jdk.sh"), probe],
+                          check=True, capture_output=True, text=True).stdout.strip()
+
+
 def user_inputs(folder, steps, probe):
-    """What the user brings: the jar and runtime a pack file names (the probe
-    as the runtime's javaw.exe), and tool.jar for the steps by hand."""
+    """What the user brings: the jar and the runtime or JDK zip a pack file
+    names (the probe as their javaw.exe), and tool.jar for the steps by hand."""
     packs = [json.loads(step[2]) for step in steps if step[0] == "write" and step[1].endswith("pack.json")]
     for pack in packs:
         jar(os.path.join(folder, pack["mainJar"]), "com.example.Main")
-        if "runtime" in pack:
+        if isinstance(pack.get("runtime"), dict):
+            target = os.path.join(folder, pack["runtime"]["jdk"])
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            shutil.copyfile(windows_jdk(probe), target)
+        elif "runtime" in pack:
             runtime = os.path.join(folder, pack["runtime"])
             os.makedirs(os.path.join(runtime, "bin"), exist_ok=True)
             shutil.copyfile(probe, os.path.join(runtime, "bin", "javaw.exe"))
@@ -209,7 +221,8 @@ def main():
         prefix = os.path.join(scratch, "npm-global")
         env = dict(os.environ, npm_config_prefix=prefix, npm_config_offline="true",
                    npm_config_cache=os.path.join(scratch, "npm-cache"), npm_config_audit="false",
-                   npm_config_fund="false", PATH=os.path.join(prefix, "bin") + ":" + os.environ["PATH"])
+                   npm_config_fund="false", VELTRANE_CACHE=os.path.join(scratch, "veltrane-cache"),
+                   PATH=os.path.join(prefix, "bin") + ":" + os.environ["PATH"])
         passed = Session(folder, env, os.path.join(scratch, "shell-state")).run_all(steps)
         stop_wine(folder, env)
         if not passed:

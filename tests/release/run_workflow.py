@@ -1,8 +1,11 @@
 #!/usr/bin/python3
 """Runs the packaging workflow of docs/windows-package.yml as a runner would.
 
-A sample application (a jar with a Main-Class, a Windows runtime folder whose
-javaw.exe is the e2e probe, a pack file) is laid out in a scratch workspace.
+A sample application (a jar with a Main-Class, a pack file whose "runtime"
+links from a Windows JDK at an address with its sha256) is laid out in a
+scratch workspace; the JDK is the synthetic one of tests/support/windows-jdk.sh
+(the e2e probe as its javaw.exe), served from a loopback server, and
+veltrane-pack's cache is in the scratch folder.
 Every `run` step whose `if:` holds then runs with `bash -e -o pipefail`, with
 the workflow's, the job's and the step's env, RUNNER_TEMP and GITHUB_PATH as
 a runner sets them, and the release zip as a file:// URL. The workflow runs
@@ -10,7 +13,7 @@ twice: without signing secrets (nothing signed), and with throw-away ones
 made with openssl and an RFC 3161 time-stamp server of its own on the
 loopback address (openssl ts answers the queries); the exe in the folder and
 in the zip and the MSI then pass osslsigncode verify. The second run's pack
-file names an absolute VM path instead of a runtime folder. Left out: the
+file names an absolute VM path instead of a runtime. Left out: the
 `uses` steps (GitHub's own actions) and the step that installs Debian
 packages (scripts/install-deps.sh installs the same here, on the same
 Debian 12).
@@ -24,7 +27,6 @@ import http.server
 import json
 import os
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -39,13 +41,10 @@ SKIPPED = {"Install the packaging tools"}
 PASSWORD = "throw-away"
 
 
-def lay_out_app(workspace, probe, runtime):
-    """The jar, and a runtime folder or an absolute VM path, and the pack file."""
+def lay_out_app(workspace, jdk, runtime):
+    """The jar, and a runtime from a JDK's address or an absolute VM path, and the pack file."""
     build = os.path.join(workspace, "build")
-    os.makedirs(os.path.join(build, "jre", "bin"), exist_ok=True)
-    shutil.copyfile(probe, os.path.join(build, "jre", "bin", "javaw.exe"))
-    with open(os.path.join(build, "jre", "release"), "w") as release:
-        release.write('JAVA_VERSION="21.0.2"\n')
+    os.makedirs(build, exist_ok=True)
     with zipfile.ZipFile(os.path.join(build, "tool.jar"), "w") as jar:
         jar.writestr("META-INF/MANIFEST.MF",
                      "Manifest-Version: 1.0\r\nMain-Class: com.example.tool.Main\r\n\r\n")
@@ -53,9 +52,34 @@ def lay_out_app(workspace, probe, runtime):
     pack = {"name": "Tool", "vendor": "Example Ltd", "version": "2.1.0",
             "mainJar": "../build/tool.jar", "shortcuts": {"desktop": True},
             "fileAssociations": [{"extension": "tdoc", "description": "Tool document"}]}
-    pack.update({"runtime": "../build/jre"} if runtime else {"jvm": "C:\\Java\\bin\\javaw.exe"})
+    pack.update({"runtime": jdk} if runtime else {"jvm": "C:\\Java\\bin\\javaw.exe"})
     with open(os.path.join(workspace, "packaging", "pack.json"), "w") as out:
         json.dump(pack, out)
+
+
+def start_jdk_server(probe):
+    """A loopback server of the synthetic Windows JDK's zip; returns (the server,
+    the "runtime" recipe that names it)."""
+    repository = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+    zip_file = subprocess.run([os.path.join(repository, "tests", "support", "windows-jdk.sh"), probe],
+                              check=True, capture_output=True, text=True).stdout.strip()
+    with open(zip_file, "rb") as data:
+        body = data.read()
+
+    class Answer(http.server.BaseHTTPRequestHandler):
+        def do_GET(self):
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+
+        def log_message(self, *arguments):
+            pass
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Answer)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, {"jdk": "http://127.0.0.1:%d/%s" % (server.server_address[1], os.path.basename(zip_file)),
+                    "sha256": hashlib.sha256(body).hexdigest()}
 
 
 def self_signed(folder, name, usage):
@@ -219,6 +243,7 @@ def main():
     with tempfile.TemporaryDirectory() as keys:
         pfx, cert = signing_certificate(keys)
         server, url, tsa_cert = start_time_stamp_server(keys)
+        jdk_server, jdk = start_jdk_server(probe)
         trusted = os.path.join(keys, "trusted.pem")
         with open(trusted, "w") as out, open(cert) as signing, open(tsa_cert) as tsa:
             out.write(signing.read() + tsa.read())
@@ -227,16 +252,18 @@ def main():
                 print("== %s" % ("with signing secrets" if secrets else "without signing secrets"))
                 with tempfile.TemporaryDirectory() as scratch:
                     workspace = os.path.join(scratch, "workspace")
-                    lay_out_app(workspace, probe, runtime=not secrets)
+                    lay_out_app(workspace, jdk, runtime=not secrets)
                     env = dict(workflow["env"], VELTRANE_ZIP_URL="file://" + release_zip,
                                VELTRANE_ZIP_SHA256=digest, TIMESTAMP_URL=url,
-                               VERIFY_CA_FILE=trusted)
+                               VERIFY_CA_FILE=trusted,
+                               VELTRANE_CACHE=os.path.join(scratch, "veltrane-cache"))
                     context = {"env": env, "secrets": secrets}
                     if not (run_steps(workflow, workspace, scratch, env, context) and
                             check_outputs(workspace, trusted, bool(secrets))):
                         return 1
         finally:
             server.shutdown()
+            jdk_server.shutdown()
     return 0
 
 

@@ -1,7 +1,8 @@
 // The rules veltrane-pack's pieces follow: arguments quoted as a Windows
-// program reads them back, Java versions compared, manifests read.
+// program reads them back, Java versions compared, manifests read, zips read.
 import assert from "node:assert/strict";
 import fs from "node:fs";
+import { createRequire } from "node:module";
 import os from "node:os";
 import path from "node:path";
 import { test } from "node:test";
@@ -9,11 +10,17 @@ import { test } from "node:test";
 import { quoteArgument } from "../../tools/lib/app-config.js";
 import { defaultAppId } from "../../tools/lib/app-id.js";
 import { checkAppUserModelId } from "../../tools/lib/brand-file.js";
+import { addressProblem } from "../../tools/lib/download.js";
 import { parseManifest } from "../../tools/lib/jar-manifest.js";
+import { moduleListOf } from "../../tools/lib/jdeps.js";
+import { featureInterim } from "../../tools/lib/jlink.js";
 import { moveIntoPlace } from "../../tools/lib/outputs-in-place.js";
 import { compareJavaVersions } from "../../tools/lib/runtime.js";
 import { caseClash, windowsNameProblem, windowsPathProblem } from "../../tools/lib/windows-names.js";
 import { entryTime, listFiles } from "../../tools/lib/zip.js";
+import { zipEntries, zipEntryData } from "../../tools/lib/zip-read.js";
+
+const { zipSync } = createRequire(new URL("../../tools/package.json", import.meta.url))("fflate");
 
 const quoting = [
   ["-Xmx1g", "-Xmx1g"],
@@ -35,6 +42,20 @@ const versions = [["17.0.2", "17", 1], ["17", "17.0.0", 0], ["11.0.22", "17", -1
   ["21.0.1+12", "21.0.2", -1]];
 for (const [a, b, order] of versions) {
   test(`Java ${a} against ${b}: ${order}`, () => assert.equal(compareJavaVersions(a, b), order));
+}
+
+// What jlink matches on, what jdeps answers, which addresses a JDK may come from.
+const readings = [
+  [featureInterim, "21.0.5+11", "21.0"], [featureInterim, "21", "21.0"], [featureInterim, "17.0.15+6-Debian", "17.0"],
+  [moduleListOf, "Warning: split package\njava.base,java.desktop\n", ["java.base", "java.desktop"]],
+  [moduleListOf, "Error: broken.jar is not a valid jar file", null],
+  [moduleListOf, "\n", ["java.base"]],
+  [addressProblem, "https://example.com/jdk.zip", null], [addressProblem, "http://127.0.0.1:8080/jdk.zip", null],
+  [addressProblem, "http://example.com/jdk.zip", "must be an https:// address"],
+  [addressProblem, "ftp://example.com/jdk.zip", "must be an https:// address"],
+];
+for (const [read, text, expected] of readings) {
+  test(`${read.name}(${JSON.stringify(text)})`, () => assert.deepEqual(read(text), expected));
 }
 
 test("manifest: names ignore case, continuation lines join, the main section ends at a blank line", () => {
@@ -118,6 +139,20 @@ test("one folder cannot hold two names that differ only in case", () => {
   assert.deepEqual(caseClash(["legal/NOTICE", "legal/notice"]), ["legal/NOTICE", "legal/notice"]);
   assert.deepEqual(caseClash(["Lib/a", "lib/b"]), ["Lib", "lib"]);
   assert.equal(caseClash(["a/NOTICE", "b/notice", "stra\u00dfe", "STRASSE"]), null);
+});
+
+test("zip reading: stored and deflated entries come back whole; a file that is no zip reads as null", () => {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "veltrane-zip-read-"));
+  const text = Buffer.from("jmod ".repeat(1000));
+  fs.writeFileSync(path.join(folder, "a.zip"), zipSync({ "jdk/release": [text, { level: 0 }], "jdk/jmods/x.jmod": text }));
+  fs.writeFileSync(path.join(folder, "b.zip"), "PK not really");
+  const [zip, other] = ["a.zip", "b.zip"].map((name) => fs.openSync(path.join(folder, name), "r"));
+  const entries = zipEntries(zip);
+  assert.deepEqual(entries.map((entry) => [entry.name, entry.method]), [["jdk/release", 0], ["jdk/jmods/x.jmod", 8]]);
+  entries.forEach((entry) => assert.deepEqual(zipEntryData(zip, entry), text));
+  assert.equal(zipEntries(other), null);
+  [zip, other].forEach((fd) => fs.closeSync(fd));
+  fs.rmSync(folder, { recursive: true });
 });
 
 // [vendor, name, the default AppUserModelID]: what Windows takes, at most 128 characters;

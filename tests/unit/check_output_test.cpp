@@ -21,6 +21,7 @@ TEST(ParseOptions, AcceptsTheDocumentedFormsAndRefusesEverythingElse) {
   EXPECT_EQ(json->target, "a.cfg");
   EXPECT_EQ(parseOptions({"--", "-odd.cfg"})->target, "-odd.cfg");
   EXPECT_EQ(parseOptions({"--mode=console", "a.cfg"})->mode, LaunchMode::kConsole);
+  EXPECT_TRUE(parseOptions({"-q", "a.cfg"})->quiet);
   EXPECT_TRUE(parseOptions({"--version"})->version);
   const Arguments refused[] = {
       {},
@@ -166,6 +167,7 @@ TEST(TextReport, EchoesWhatLinesDoAndEscapesControlCharacters) {
   EXPECT_EQ(textReport(report, true), "0 errors, 0 warnings\n");
   // An ANSI code page has no C1 controls: those bytes are its characters.
   EXPECT_EQ(escapedControls("\xc2\x9b\x7f", false), "\xc2\x9b\\x7f");
+  EXPECT_EQ(escapedControls("\xc2\xa0", true), "\xc2\xa0");  // a no-break space, no control
 }
 
 }  // namespace

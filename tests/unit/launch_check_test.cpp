@@ -9,6 +9,7 @@
 #include "check/report_formats.h"
 #include "launcher/launch_main.h"
 #include "support/fake_platform.h"
+#include "support/java_bytes.h"
 
 namespace veltrane::check {
 
@@ -20,6 +21,42 @@ using Found = std::vector<std::pair<std::string, size_t>>;  // code and line
 const std::string kConfig = "C:\\apps\\tool.config";
 // Two lines that make a clean launch; the rows add their mistakes behind.
 const std::string kGood = "jvm C:\\java\\bin\\javaw.exe\nmainclass a.Main\n";
+// The VM and the app's jars, for rows that name a main class behind.
+const std::string kJava = "jvm C:\\java\\bin\\javaw.exe\naddjars C:\\apps\\notes\n";
+
+// An app's jar in C:\apps\notes, its module in C:\apps\mods, and a jar that
+// is no zip in C:\apps\broken.
+void furnishJava(FakePlatform& platform) {
+  const std::string p = "com/orbit/notes/";
+  const std::vector<TestMethod> none;
+  platform.addFile(
+      "C:\\apps\\notes\\notes.jar",
+      jarBytes(
+          {{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\nMulti-Release: true\r\n\r\n"},
+           {p + "Main.class", classBytes(p + "Main"), true},
+           {p + "NoMain.class", classBytes(p + "NoMain", "java/lang/Object", 61, none)},
+           {p + "Child.class", classBytes(p + "Child", p + "Main", 61, none)},
+           {p + "View.class", classBytes(p + "View", p + "Base", 61, none)},
+           {p + "Base.class", classBytes(p + "Base", "javafx/application/Application", 61, none)},
+           {p + "Frame.class", classBytes(p + "Frame", "javax/swing/JFrame", 61, none)},
+           {p + "New.class", classBytes(p + "New", "java/lang/Object", 65)},
+           {p + "Script.class",
+            classBytes(p + "Script", "java/lang/Object", 61, {{"main", "()V", 0}})},
+           {"META-INF/versions/17/" + p + "Later.class", classBytes(p + "Later")},
+           {"META-INF/versions/21/" + p + "Newest.class", classBytes(p + "Newest")}}));
+  platform.addFile("C:\\apps\\mods\\notes.jar",
+                   jarBytes({{"module-info.class", moduleInfoBytes("com.orbit.notes", p + "Start")},
+                             {p + "Main.class", classBytes(p + "Main")}}));
+  platform.addFile("C:\\apps\\broken\\old.jar", "not a zip");
+  platform.addDirectory("C:\\apps\\notes\\");
+  platform.addDirectory("C:\\apps\\mods");
+  platform.addDirectory("C:\\apps\\broken\\");
+  platform.listings["C:\\apps\\notes\\*.jar"] = {"notes.jar"};
+  platform.listings["C:\\apps\\mods\\*.jar"] = {"notes.jar"};
+  platform.listings["C:\\apps\\broken\\*.jar"] = {"old.jar"};
+  platform.addDirectory("C:\\apps\\lib");
+  platform.listings["C:\\apps\\*"] = {"classes", "lib", "notes", "tool.config"};
+}
 
 // A Windows machine with a VM, a jar folder, an empty folder and a class folder.
 void furnish(FakePlatform& platform) {
@@ -31,12 +68,15 @@ void furnish(FakePlatform& platform) {
   platform.addDirectory("C:\\apps\\classes");
   platform.addDirectory("C:\\apps\\lib\\");
   platform.addDirectory("C:\\apps\\empty\\");
-  platform.addFile("C:\\apps\\lib\\a.jar");
+  platform.addFile("C:\\apps\\lib\\a.jar", jarBytes({{"a/Main.class", classBytes("a/Main")}}));
+  platform.addFile("C:\\apps\\classes\\a\\Main.class", classBytes("a/Main"));
   platform.listings["C:\\apps\\lib\\*.jar"] = {"a.jar"};
   // A folder that holds only a read-only folder named like a jar.
   platform.addDirectory("C:\\apps\\dirs\\");
   platform.addDirectory("C:\\apps\\dirs\\old.jar", kAttributeDirectory | 0x01);
   platform.listings["C:\\apps\\dirs\\*.jar"] = {"old.jar"};
+  platform.addFile("C:\\java\\release", "IMPLEMENTOR=\"x\"\nJAVA_VERSION=\"17.0.2\"\n");
+  furnishJava(platform);
   platform.addDirectory("C:\\native\\" + std::string(240, 'n'));
   platform.addDirectory("C:\\" + std::string(300, 'p'));
 }
@@ -114,7 +154,9 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        {":1:4: error: a tab", ":2:10: error: a tab"}},
       {kGood + "param\t-v\n", {{"tab-separator", 3}}, {":3:6: warning: a tab", "status 1"}},
       {kGood + "param\n", {{"no-value", 3}}},
-      {kGood + "param a#b\nparam c # note\nparam d\t# note\n", {{"comment-in-value", 3}}},
+      {kGood + "param a#b\nparam c # note\nparam d\t# note\n",
+       {{"comment-in-value", 3}},
+       {":3:8: warning"}},
       {kGood + "mainclass b.C\n", {{"replaced", 3}}},
       {"jvm \"C:\\java\\bin\\javaw.exe\"\nmainclass a.Main\n", {{"quoted-jvm", 1}}},
       {"jvm C:\\nowhere\\javaw.exe\nmainclass a.Main\n", {{"jvm-not-found", 1}}},
@@ -127,8 +169,9 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
       {kGood + "addjars C:\\apps\\gone\naddjars C:/apps/empty\naddjars C:\\apps\\lib\n",
        {{"addjars-missing", 3}, {"addjars-empty", 4}}},
       {kGood + "addjars C:\\apps\\dirs\n", {{"addjars-empty", 3}}},
+      // With no jar from addjars, the launcher's ";" ends the class path.
       {kGood + "addpath C:\\apps\\classes;C:\\apps\\gone\naddpath C:\\apps\\lib\\*\n",
-       {{"addpath-missing", 3}}},
+       {{"addpath-missing", 3}, {"class-path-empty-entry", 4}}},
       {kGood + "addpath lib\naddjars C:\\apps\\lib\n",
        {{"relative-path", 3}, {"addpath-missing", 3}}},
       {"jvm C:\\java\\bin\\javaw.exe\n",
@@ -139,7 +182,7 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        {{"jar-with-class-path", 4}},
        {"status 2"}},
       {"jvm C:\\java\\bin\\javaw.exe\nvmparam -m app/a.Main\naddpath C:\\apps\\classes\n",
-       {{"jar-with-class-path", 2}}},
+       {{"jar-with-class-path", 2}, {"class-path-empty-entry", 3}}},
       {kGood + "addsyspath C:\\apps\\classes;C:\\gone\naddsyspath C:\\apps\\classes\n",
        {{"addsyspath-missing", 3}},
        {"\"C:\\gone\" does not exist"}},
@@ -147,7 +190,9 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
       {"jvm C:\\java\\bin\\javaw.exe\nmainclass Main.class\n", {{"mainclass-file-name", 2}}},
       {kGood + "addsyspath lib;bin\n",
        {{"relative-path", 3}, {"addsyspath-missing", 3}, {"addsyspath-missing", 3}}},
-      {kGood + "addpath C:\\apps\\classes;\n", {}},
+      {kGood + "addpath C:\\apps\\classes;\n",
+       {{"class-path-empty-entry", 3}},
+       {"remove the extra"}},
       // The first PATH element of 258 characters ends the search.
       {"mainclass a.Main\naddsyspath C:\\" + std::string(255, 'q') + "\naddsyspath C:\\" +
            std::string(300, 'p') + "\n",
@@ -191,7 +236,7 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
        [](FakePlatform& p) { p.setEnvironment("Apps", "C:\\Program Files"); },
        LaunchMode::kApp},
       {kGood + "addpath lib\n",
-       {{"relative-path", 3}, {"addpath-missing", 3}},
+       {{"relative-path", 3}, {"addpath-missing", 3}, {"class-path-empty-entry", 3}},
        {"start it from the launcher's folder: \"%EXEDIR%\\lib\""},
        CodePage::kAnsi,
        nullptr,
@@ -204,6 +249,78 @@ TEST(CheckTarget, EachMistakeIsReportedWithItsCodeAndLine) {
          p.readErrors[kConfig] = {0, kErrorAccessDenied};
        },
        LaunchMode::kApp},
+      // The main class as the VM would look for it: in the jars, with a main
+      // method, compiled for the VM's Java 17 (its release file).
+      {kJava + "mainclass com.orbit.notes.Mian\n",
+       {{"main-class-not-found", 3}},
+       {":3:11: error", "did you mean com.orbit.notes.Main?"}},
+      {kJava + "mainclass com.orbit.notes.NoMain\n", {{"no-main-method", 3}}},
+      {kJava + "mainclass com.orbit.notes.Child\n", {}},  // main inherited
+      {kJava + "mainclass com.orbit.notes.View\n", {}},   // a JavaFX Application
+      {kJava + "mainclass com.orbit.notes.Frame\n", {{"main-method-not-checkable", 3}}},
+      {kJava + "mainclass com.orbit.notes.New\n",
+       {{"class-version", 3}},
+       {"compiled for Java 21, the runtime is 17.0.2"}},
+      {kJava + "mainclass com.orbit.notes.Script\n", {{"no-main-method", 3}}},
+      {kJava + "mainclass com.orbit.notes.Script\n",  // Java 25 starts an instance main()
+       {},
+       {},
+       CodePage::kAnsi,
+       [](FakePlatform& p) { p.addFile("C:\\java\\release", "JAVA_VERSION=\"25\"\n"); }},
+      {kJava + "mainclass com.orbit.notes.Later\n", {}},  // in META-INF/versions/17/ only
+      {kJava + "mainclass com.orbit.notes.Newest\n", {{"main-class-not-found", 3}}},
+      {kJava + "addjars C:\\apps\\broken\nmainclass com.orbit.notes.Mian\n",
+       {{"jar-unreadable", 3}},
+       {"1 jar of the class path cannot be read"}},
+      {"jvm C:\\java\\bin\\javaw.exe\nvmparam --module-path\nvmparam \"%EXEDIR%\\mods\"\n"
+       "mainclass -m com.orbit.notes/com.orbit.notes.Mian\n",
+       {{"main-class-not-found", 4}},
+       {},
+       CodePage::kAnsi,
+       nullptr,
+       LaunchMode::kApp},
+      {"jvm C:\\java\\bin\\javaw.exe\nvmparam -p C:\\apps\\mods\n"
+       "mainclass -m com.orbit.notes/com.orbit.notes.Main\n",
+       {}},
+      {"jvm C:\\java\\bin\\javaw.exe\nvmparam -p C:\\apps\\mods\nmainclass -m com.orbit.notes\n",
+       {{"main-class-not-found", 3}},
+       {"\"com.orbit.notes.Start\" is in none"}},  // the module's own main class
+      {kGood + "addpath C:\\apps\\classes\naddjars C:\\apps\\libs\n",
+       {{"addjars-missing", 4}, {"class-path-empty-entry", 4}},
+       {"did you mean lib?"}},
+      {kGood + "addjars C:\\apps\\semi;colon\n",
+       {{"semicolon-in-class-path-entry", 3}},
+       {},
+       CodePage::kAnsi,
+       [](FakePlatform& p) {
+         p.addDirectory("C:\\apps\\semi;colon\\");
+         p.addFile("C:\\apps\\semi;colon\\a.jar");
+         p.listings["C:\\apps\\semi;colon\\*.jar"] = {"a.jar"};
+       }},
+      {kGood + "param %QUOTE%\n",
+       {{"quote-in-variable", 3}},
+       {":3:7: warning"},
+       CodePage::kAnsi,
+       [](FakePlatform& p) { p.setEnvironment("QUOTE", "a\"b"); },
+       LaunchMode::kApp},
+      // Rows that tell apart faults once missed.
+      {kGood + "vmparam --module-path C:\\apps\\lib\naddpath C:\\apps\\lib\\a.jar\n",
+       {{"class-path-empty-entry", 4}}},  // the usual JavaFX set-up: no -jar
+      {kGood + "param %APPS%\n",
+       {{"blank-in-argument", 3}},
+       {},
+       CodePage::kAnsi,
+       [](FakePlatform& p) { p.setEnvironment("Apps", "C:\\Program Files"); },
+       LaunchMode::kApp},
+      {"jvm C:\\java\\bin\\javaw.exe\"\nmainclass a.Main\n", {{"quoted-jvm", 1}}},
+      {kGood + "param %a\tb% %HOME%\n",
+       {{"undefined-variable", 3}},
+       {},
+       CodePage::kAnsi,
+       [](FakePlatform& p) { p.unsetEnvironment("HOME"); },
+       LaunchMode::kApp},
+      {kGood + "vmparam -jar a.jar\nvmparam -jar b.jar\naddjars C:\\apps\\lib\n",
+       {{"jar-with-class-path", 3}}},
       {"mainclass a.Main\n",  // the console launcher's VM is java.exe
        {},
        {"VM: C:\\Windows\\java.exe"},
@@ -252,6 +369,12 @@ TEST(CheckTarget, WhatNoLineTellsIsReportedToo) {
   platform.addFile(kConfig, "jvm C:\\nowhere\\javaw.exe\naddjars D:\\lib\nmainclass a.B\n");
   EXPECT_EQ(found(check(platform, kConfig, CodePage::kAnsi, false)),
             (Found{{"not-checkable-here", 1}, {"not-checkable-here", 2}}));
+  // In app mode a configuration file is read as the one beside its launcher.
+  platform.addFile("C:\\apps\\other.cfg", kGood + "param\n");
+  const CheckReport other =
+      check(platform, "C:\\apps\\other.cfg", CodePage::kAnsi, true, LaunchMode::kApp);
+  EXPECT_EQ(found(other), (Found{{"no-value", 3}}));
+  EXPECT_EQ(other.launch.configFile, "C:\\apps\\other.cfg");
   // Past the first 1,000 problems of a code, the others are counted only.
   std::string repeated = kGood;
   for (int i = 0; i < 1500; ++i) {
@@ -313,9 +436,16 @@ TEST(CheckTarget, TheLaunchIsTheLaunchersOwn) {
     launcher.addFile("C:\\Windows\\javaw.exe", "MZ");
     launcher.addFile(".\\javaw.exe", "MZ");  // started in classic mode only
     launcher.addFile(kConfig, config);
+    launcher.exitCodes["C:\\java\\bin\\javaw.exe"] = 7;
     FakePlatform checked = launcher;
+    FakePlatform run = launcher;
     launcher.setCommandLine("C:\\apps\\tool.exe");
     runLauncher(launcher);
+    // --run ends as the launcher does: 1 in classic mode, the VM's 7 in app mode.
+    EXPECT_EQ(runTarget(run, HostFacts{"C:\\work", true}, {kConfig, CodePage::kAnsi, launcher.mode})
+                  .launcherStatus,
+              launcher.exitStatus)
+        << config;
     const CheckReport report = check(checked, kConfig, CodePage::kAnsi, true, launcher.mode);
     ASSERT_EQ(launcher.starts.size(), 1U) << config;
     EXPECT_EQ(report.launch.commandLine, launcher.starts[0].commandLine) << config;

@@ -11,6 +11,7 @@ import { ToolError } from "./errors.js";
 import { iconFiles } from "./icon.js";
 import { appLaunchers, linkAssociations, readLaunchers } from "./launchers.js";
 import { INSTALLER_KEYS, installerSettings } from "./pack-installer.js";
+import { runtimeRecipe } from "./runtime-recipe.js";
 import { codePage, fail, parseObject, readFile, text } from "./validators.js";
 import { showCharacter, windowsNameProblem } from "./windows-names.js";
 
@@ -131,7 +132,8 @@ export const PACK_KEYS = {
   mainClass,
   vmOptions: textList,
   appArguments: textList,
-  runtime: (context, key, value) => existing(context, key, value, "folder"),
+  runtime: (context, key, value) => (typeof value === "string" ? existing(context, key, value, "folder") :
+    runtimeRecipe(context, key, value)),
   minJavaVersion: javaVersion,
   jvm: configText,
   appUserModelId: (context, key, value) => {

@@ -46,6 +46,7 @@ export function summaryLines(result, outDir) {
     }
   }
   if (plan.jvm.javaVersion) lines.push(`Runtime: Java ${plan.jvm.javaVersion}`);
+  lines.push(...(plan.runtimeLines || []).map((line) => `  ${line}`));
   if (plan.launchers.length === 1) {
     lines.push("Launch command line:", `  ${launchCommandLine(plan.launchers[0].plan, "<app folder>")}`);
   } else {

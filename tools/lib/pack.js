@@ -14,6 +14,7 @@ import { checkContentOutside, copyContent } from "./content.js";
 import { ToolError } from "./errors.js";
 import { onInterrupt, signalsHandled } from "./interrupt.js";
 import { launcherPlans } from "./launchers.js";
+import { linkedRuntime } from "./linked-runtime.js";
 import { moveIntoPlace } from "./outputs-in-place.js";
 import { signApp, writeAppMsi } from "./pack-installer.js";
 import { writeZip } from "./zip.js";
@@ -105,10 +106,22 @@ function makeStaging(outDir) {
   }
 }
 
+// The settings with a linked runtime's folder as "runtime" when it is a
+// recipe; the app is planned once without it first, so that its mistakes
+// are told before a JDK is downloaded, and for the jars jdeps reads.
+async function withRuntimeFolder(settings, log) {
+  if (!settings.runtime || typeof settings.runtime === "string") return { settings };
+  const draft = planApp({ ...settings, runtime: undefined });
+  const linked = await linkedRuntime(settings, draft.classPath.map((jar) => jar.file), log);
+  return { settings: { ...settings, runtime: linked.folder }, runtimeLines: linked.lines };
+}
+
 // Packs the app of a pack file (as readPackFile returns it) into outDir;
 // returns the plan, the outputs and the check's result.
-export async function pack(settings, outDir, log = console.log) {
+export async function pack(packSettings, outDir, log = console.log) {
+  const { settings, runtimeLines } = await withRuntimeFolder(packSettings, log);
   const plan = planApp(settings);
+  plan.runtimeLines = runtimeLines;
   plan.launchers = launcherPlans(plan, vm);
   new Set(plan.notes).forEach((note) => log(`note: ${note}`));
   plan.warnings = [];

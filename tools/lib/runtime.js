@@ -22,16 +22,35 @@ export function peMachine(file) {
   return MACHINES[machine] || `a program for machine 0x${machine.toString(16)}`;
 }
 
-// JAVA_VERSION from a runtime's release file, or null.
-export function releaseJavaVersion(folder) {
+// A field of a runtime's or JDK's release file, or null.
+export function releaseField(folder, name) {
   let text;
   try {
     text = fs.readFileSync(path.join(folder, "release"), "utf8");
   } catch {
     return null;
   }
-  const match = /^JAVA_VERSION="?([^"\r\n]*)"?\s*$/m.exec(text);
+  const match = new RegExp(`^${name}="?([^"\\r\\n]*)"?\\s*$`, "m").exec(text);
   return match ? match[1] : null;
+}
+
+// JAVA_VERSION from a runtime's release file, or null.
+export function releaseJavaVersion(folder) {
+  return releaseField(folder, "JAVA_VERSION");
+}
+
+const SYSTEMS = { Linux: "a Linux", Darwin: "a macOS", SunOS: "a Solaris", AIX: "an AIX" };
+
+// A runtime or JDK folder of another system than Windows, as { what,
+// evidence }, or null: its VM program has no .exe, or its release says so.
+export function otherSystem(folder) {
+  const os = releaseField(folder, "OS_NAME");
+  const bin = path.join(folder, "bin");
+  if (fs.existsSync(path.join(bin, "java")) && !fs.existsSync(path.join(bin, "java.exe"))) {
+    const mac = os === "Darwin" || fs.existsSync(path.join(folder, "lib", "libjli.dylib"));
+    return { what: mac ? "a macOS" : "a Linux", evidence: "bin/ holds java without .exe" };
+  }
+  return os && SYSTEMS[os] ? { what: SYSTEMS[os], evidence: `release: OS_NAME="${os}"` } : null;
 }
 
 // The numbers of a Java version; "1.8.0_392" is Java 8.
@@ -54,6 +73,11 @@ export function compareJavaVersions(a, b) {
 export function checkRuntime(pack, vmName) {
   const where = `${pack.file}: "runtime"`;
   const vm = path.join(pack.runtime, "bin", vmName);
+  const system = otherSystem(pack.runtime);
+  if (system) {
+    throw new ToolError(`${where}: this is ${system.what} runtime (${system.evidence}): ` +
+      "link against a Windows JDK's jmods");
+  }
   if (!fs.existsSync(vm)) {
     const found = fs.existsSync(path.join(pack.runtime, "bin")) ?
       fs.readdirSync(path.join(pack.runtime, "bin")).filter((f) => /\.exe$/i.test(f)).sort().join(", ") : "";

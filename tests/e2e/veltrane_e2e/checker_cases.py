@@ -1,10 +1,11 @@
 """veltrane-check.exe under Wine."""
 
 import json
+import os
 
 from .case import SYSTEM_DLLS, case
 from .expect import expect, expect_equal, report_of, tool_output
-from .layouts import APP_FOLDER, app_layout, typical_layout
+from .layouts import APP_FOLDER, app_jar, app_layout, typical_layout
 
 
 def run_checker(c, *arguments, cwd=""):
@@ -90,7 +91,7 @@ def checker_reads_the_code_page_from_the_launchers_manifest(c):
     # A UTF-8 launcher's paths outside the ANSI code page are looked up as it would.
     vm = c.probe("\u0395\u03bb\u03bb\u03ac\u03c2 \u4e2d\u6587/javaw.exe")
     lib = c.mkdir("\u0395\u03bb\u03bb\u03ac\u03c2 \u4e2d\u6587/lib")
-    c.write("\u0395\u03bb\u03bb\u03ac\u03c2 \u4e2d\u6587/lib/a.jar", b"")
+    app_jar(c, "\u0395\u03bb\u03bb\u03ac\u03c2 \u4e2d\u6587/lib/a.jar", "Main")
     c.write("utf8/tool.config", ("jvm %s\naddjars %s\naddpath %s\nmainclass Main\n"
                                  % (vm, lib, lib)).encode("utf-8"))
     report = json.loads(run_checker(c, "--format", "json", c.win("utf8/tool.exe"))[1])
@@ -143,3 +144,23 @@ def checker_quiet_report_escapes_controls_and_explains_a_capital_exe(c):
     code, output, _ = run_checker(c, "--code-page", "ansi", c.win("apps/ACMEDRAW.EXE"), cwd="apps")
     expect(code == 2 and "[config-unreadable]" in output and "rename it" in output,
            "config-unreadable says why and what to do", output)
+
+
+@case
+def checker_finds_a_misspelt_main_class_in_the_apps_jar(c):
+    vm = c.probe("java/bin/javaw.exe")
+    c.write("java/release", 'JAVA_VERSION="17.0.2"\n')
+    # A jar made by javac and Python's zipfile: a/Main.class deflated, its
+    # superclass only under META-INF/versions/11/.
+    seed = os.path.join(os.path.dirname(__file__), "..", "..", "fuzz", "corpus", "jar",
+                        "two-classes.jar")
+    c.mkdir("app/lib")
+    c.copy(seed, "app/lib/app.jar")
+    for main_class, wanted in (("a.Main", (0, [])),
+                               ("a.Mian", (2, [("main-class-not-found", 3)]))):
+        config = c.write("app.cfg", "jvm %s\naddjars %s\nmainclass %s\n"
+                         % (vm, c.win("app/lib"), main_class))
+        code, output, _ = run_checker(c, "--format", "json", config)
+        problems = json.loads(output)["problems"]
+        expect_equal((code, [(p["code"], p["line"]) for p in problems]), wanted, main_class)
+    expect_equal(problems[0]["hint"], "did you mean a.Main?", "the hint")

@@ -1,5 +1,6 @@
 """Folders laid out the way users lay out their apps, shared by several areas."""
 
+import struct
 import zipfile
 
 from .case import SYSTEM_PATH
@@ -9,6 +10,25 @@ UTF8_FOLDER = "Ελληνικά-中文"
 APP_FOLDER = "My Apps/Acme Draw"  # an install folder with blanks in its name
 
 
+def class_file(name):
+    """A class file of Java 8 that declares public static void main(String[])."""
+    constants = [b"\x01" + struct.pack(">H", len(text)) + text
+                 for text in (name.encode(), b"java/lang/Object", b"main",
+                              b"([Ljava/lang/String;)V")]
+    constants[1:1] = [b"\x07\x00\x01"]  # 2: the class, named by 1
+    constants[3:3] = [b"\x07\x00\x03"]  # 4: the superclass, named by 3
+    return (b"\xca\xfe\xba\xbe" + struct.pack(">HHH", 0, 52, len(constants) + 1) +
+            b"".join(constants) + struct.pack(">HHHHHHHHHHH", 0x21, 2, 4, 0, 0, 1, 9, 5, 6, 0, 0))
+
+
+def app_jar(c, path, main_class):
+    """A jar holding the main class, deflated as jar tools pack it."""
+    with zipfile.ZipFile(c.path(path), "w", zipfile.ZIP_DEFLATED) as archive:
+        archive.writestr("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n")
+        name = main_class.replace(".", "/")
+        archive.writestr(name + ".class", class_file(name))
+
+
 def typical_layout(c, config_name, status=0, prefix=b""):
     """The Overview's typical start: seven keys, two jars and a folder old.jar.
 
@@ -16,9 +36,9 @@ def typical_layout(c, config_name, status=0, prefix=b""):
     """
     vm = c.probe("java/bin/javaw.exe", status)
     c.mkdir("apps/lib/old.jar")
-    for jar in ("a.jar", "b.jar"):
-        with zipfile.ZipFile(c.path("apps/lib/" + jar), "w") as archive:
-            archive.writestr("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n")
+    app_jar(c, "apps/lib/a.jar", "com.example.Main")
+    with zipfile.ZipFile(c.path("apps/lib/b.jar"), "w") as archive:
+        archive.writestr("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n")
     lines = ["# the typical start", "jvm " + vm, "vmparam -Xmx512m",
              "addsyspath " + c.mkdir("apps/native"), "addpath " + c.mkdir("apps/classes"),
              "addjars " + c.win("apps/lib"), "mainclass com.example.Main", "param --verbose"]
@@ -36,7 +56,8 @@ def app_layout(c, name="tool", status=0, extra=""):
     root = APP_FOLDER + "/"
     c.copy(c.run.app_launcher(), root + name + ".exe")
     c.probe(root + "runtime/bin/javaw.exe", status)
-    c.write(root + "lib/a.jar", b"")
+    c.mkdir(root + "lib")
+    app_jar(c, root + "lib/a.jar", "com.acme.draw.Main")
     for folder in (root + "classes", root + "native", "elsewhere"):
         c.mkdir(folder)
     lines = ["jvm %EXEDIR%\\runtime\\bin\\javaw.exe", "addjars %EXEDIR%\\lib",
