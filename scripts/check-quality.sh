@@ -7,13 +7,17 @@
 #      the Windows files against the MinGW-w64 headers for a Windows target;
 #   3. compiler warnings: every product file compiles without a warning under
 #      -Wall -Wextra with g++, clang++ and (with the Windows files)
-#      x86_64-w64-mingw32-g++.
+#      x86_64-w64-mingw32-g++;
+#   4. ESLint: the Node tools and their tests (tools/, tests/) break none of
+#      tools/eslint.config.js's rules (needs npm ci --prefix tools);
+#   5. pylint: the Python tests and scripts have no undefined or unused name,
+#      no shadowed one, no unreachable code (the checks listed below).
 # Each step runs even when an earlier one failed, so one run shows everything.
 #
 # Usage: scripts/check-quality.sh   (no arguments; exit status 0 when clean)
 #
 # It checks the files git tracks, or, in a copy without git (an unpacked
-# archive), every C++ file under src/ and tests/. It fails, saying why, when
+# archive), every such file under the folders named. It fails, saying why, when
 # a tool is missing or it finds no file to check: it never passes unchecked.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -26,14 +30,16 @@ cannotRun() {
   exit 1
 }
 
-for tool in clang-format clang-tidy cmake g++ clang++ x86_64-w64-mingw32-g++; do
+for tool in clang-format clang-tidy cmake g++ clang++ x86_64-w64-mingw32-g++ pylint; do
   if ! command -v "$tool" >/dev/null; then
     cannotRun "$tool is not installed (scripts/install-deps.sh installs it)"
   fi
 done
+eslint=tools/node_modules/.bin/eslint
+[[ -x $eslint ]] || cannotRun "ESLint is not installed: run npm ci --prefix tools"
 
-# The C++ files under the given folders, with the given ending.
-cppFilesIn() {
+# The files under the given folders, with the given ending.
+filesIn() {
   local ending="$1"
   shift
   if command -v git >/dev/null && [[ $(git rev-parse --show-toplevel 2>/dev/null) == "$PWD" ]]; then
@@ -43,13 +49,13 @@ cppFilesIn() {
     done
     git ls-files "${patterns[@]}"
   else
-    find "$@" -type f -name "*$ending" 2>/dev/null | sort
+    find "$@" -type f -name "*$ending" -not -path '*/node_modules/*' 2>/dev/null | sort
   fi
 }
 
-mapfile -t cppFiles < <(cppFilesIn .cpp src tests; cppFilesIn .h src tests)
-mapfile -t portable < <(cppFilesIn .cpp src | grep -v '/win32_')
-mapfile -t windowsOnly < <(cppFilesIn .cpp src | grep '/win32_')
+mapfile -t cppFiles < <(filesIn .cpp src tests; filesIn .h src tests)
+mapfile -t portable < <(filesIn .cpp src | grep -v '/win32_')
+mapfile -t windowsOnly < <(filesIn .cpp src | grep '/win32_')
 if ((${#portable[@]} == 0 || ${#windowsOnly[@]} == 0)); then
   cannotRun "no C++ files found in src/ (run it in a checkout or a whole copy of the project)"
 fi
@@ -94,6 +100,28 @@ done
 printf '%s\n' "${portable[@]}" "${windowsOnly[@]}" | grep -v '/posix_' |
   xargs -P 2 -I{} bash -c 'compile x86_64-w64-mingw32-g++ "$1"' _ {} ||
   failed+=("x86_64-w64-mingw32-g++ warnings")
+
+step "ESLint"
+mapfile -t jsFiles < <(filesIn .js tools tests; filesIn .mjs tools tests)
+if ((${#jsFiles[@]} == 0)); then
+  cannotRun "no JavaScript files found in tools/ and tests/"
+fi
+"$eslint" --config tools/eslint.config.js --max-warnings 0 "${jsFiles[@]}" || failed+=(eslint)
+
+step "pylint"
+mapfile -t pyFiles < <(filesIn .py tests scripts)
+if ((${#pyFiles[@]} == 0)); then
+  cannotRun "no Python files found in tests/ and scripts/"
+fi
+# Faults, not taste: pylint's errors (undefined names, bad calls, ...), and
+# unused or shadowed names, unreachable code and the like.
+pythonChecks=E,unused-import,unused-variable,unused-argument,redefined-outer-name
+pythonChecks+=,redefined-builtin,undefined-loop-variable,cell-var-from-loop,unreachable
+pythonChecks+=,dangerous-default-value,pointless-statement,expression-not-assigned
+pythonChecks+=,self-assigning-variable,duplicate-key,lost-exception
+# The e2e package is imported from tests/e2e, as run_e2e.py and msi_wine.py do.
+PYTHONPATH=tests/e2e pylint --rcfile=/dev/null --score=n --jobs=2 --disable=all \
+  --enable="$pythonChecks" "${pyFiles[@]}" || failed+=(pylint)
 
 if ((${#failed[@]} > 0)); then
   printf 'check-quality: FAILED: %s\n' "${failed[@]}"

@@ -8,6 +8,8 @@ packages=(
   # host build, unit tests, sanitizers, fuzzing and the quality checks
   cmake ninja-build g++ clang libclang-rt-dev libgtest-dev libgmock-dev googletest
   clang-format clang-tidy python3 git
+  # the lint of the Python tests and scripts (the JavaScript's comes from npm)
+  pylint
   # the cross-built veltrane.exe
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   # the end-to-end tests: Wine, a virtual X display, screenshots

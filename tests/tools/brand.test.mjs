@@ -9,7 +9,8 @@ import path from "node:path";
 import { test } from "node:test";
 import { fileURLToPath } from "node:url";
 
-import { assemblyName, outsideWindows1252 } from "../../tools/lib/brand.js";
+import { outsideWindows1252 } from "../../tools/lib/brand.js";
+import { assemblyName } from "../../tools/lib/manifest.js";
 
 const repository = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
 const command = path.join(repository, "tools/bin/veltrane-brand.js");
@@ -51,6 +52,8 @@ const rows = [
   { name: "a product name one character too long, counted in characters",
     brand: json({ productName: "中".repeat(101), codePage: "utf-8" }),
     ...refused(/"productName" has 101 characters; at most 100 fit the failure report on the screen/) },
+  { name: "a product name of blanks", brand: json({ productName: "  " }),
+    ...refused(/"productName" must be a text that is not empty/) },
   { name: "a brand file in Latin-1", brand: Buffer.from('{"productName": "Jos\xe9"}', "latin1"),
     ...refused(/brand\.json is not UTF-8 text: save it as UTF-8/) },
   { name: "a brand file in UTF-8 with a byte-order mark",

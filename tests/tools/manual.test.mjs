@@ -8,7 +8,7 @@ import path from "node:path";
 import { test } from "node:test";
 import { fileURLToPath } from "node:url";
 
-import { BRAND_KEYS } from "../../tools/lib/brand.js";
+import { BRAND_KEYS } from "../../tools/lib/brand-file.js";
 import { PACK_KEYS } from "../../tools/lib/pack-file.js";
 import { SIGN_KEYS } from "../../tools/lib/sign.js";
 

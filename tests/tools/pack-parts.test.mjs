@@ -9,7 +9,7 @@ import { test } from "node:test";
 
 import { quoteArgument } from "../../tools/lib/app-config.js";
 import { defaultAppId } from "../../tools/lib/app-id.js";
-import { checkAppUserModelId } from "../../tools/lib/brand.js";
+import { checkAppUserModelId } from "../../tools/lib/brand-file.js";
 import { addressProblem } from "../../tools/lib/download.js";
 import { editDistance, nearest } from "../../tools/lib/edit-distance.js";
 import { parseManifest } from "../../tools/lib/jar-manifest.js";

@@ -114,7 +114,7 @@ const mistakes = [
 test("runtime mistakes: one line, exit status 2, nothing in --out or the cache's downloads", { skip }, async () => {
   fs.writeFileSync(path.join(root, "app", "broken.jar"), "not a zip");
   for (const [name, runtime, message, changes] of mistakes) {
-    const before = requests;
+    const requestsBefore = requests;
     const cache = path.join(root, "mistake-cache");
     const result = await pack(runtime(), { cache, changes });
     assert.equal(result.status, 2, `${name}: ${result.stderr}`);
@@ -123,7 +123,7 @@ test("runtime mistakes: one line, exit status 2, nothing in --out or the cache's
     assert.ok(!fs.existsSync(result.out) || fs.readdirSync(result.out).length === 0, `${name}: nothing in --out`);
     const downloads = path.join(cache, "downloads");
     assert.deepEqual(fs.existsSync(downloads) ? fs.readdirSync(downloads) : [], [], `${name}: no download kept`);
-    if (name.includes("without sha256")) assert.equal(requests, before, "refused before any request");
+    if (name.includes("without sha256")) assert.equal(requests, requestsBefore, "refused before any request");
   }
 });
 
@@ -131,7 +131,7 @@ test("from an address: downloaded and linked once; with the cache emptied, the s
   async () => {
     const runtime = { jdk: address(), sha256: sha256(jdkZip), modules: ["java.base"] };
     const cache = path.join(root, "download-cache");
-    const before = requests;
+    const requestsBefore = requests;
     const hashes = [];
     for (const [run, emptied] of [[1, false], [2, false], [3, true]]) {
       if (emptied) fs.rmSync(cache, { recursive: true });
@@ -142,7 +142,7 @@ test("from an address: downloaded and linked once; with the cache emptied, the s
       hashes.push(["zip", "msi"].map((kind) => sha256(path.join(result.out, `HelloApp-1.2.3-win64.${kind}`))));
     }
     console.log(`zip and MSI sha256, cache emptied before the third: ${JSON.stringify(hashes)}`);
-    assert.equal(requests - before, 2, "one request per empty cache");
+    assert.equal(requests - requestsBefore, 2, "one request per empty cache");
     assert.deepEqual(hashes[2], hashes[0]);
     assert.deepEqual(hashes[1], hashes[0]);
   });

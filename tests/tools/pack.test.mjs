@@ -78,6 +78,7 @@ const mistakes = [
   ["minJavaVersion above the runtime's", { minJavaVersion: 21 }, null, /"runtime": the runtime is Java 17\.0\.2, below "minJavaVersion" 21/],
   ["colliding jar names", { jars: ["other"] }, (f) => jar(path.join(f, "other", "dep.jar")), /two jars named dep\.jar for lib\/: .*lib.dep\.jar \(Class-Path of app\.jar\) and .*other.dep\.jar \(jars\)/],
   ["unknown key", { mainclass: "x.Main" }, null, /unknown key "mainclass"/],
+  ["a key of every object's prototype", { constructor: "x" }, null, /unknown key "constructor"/],
   ["version of the wrong type", { version: 1 }, null, /"version" must be a text/],
   ["vmOptions not a list", { vmOptions: "-Xmx1g" }, null, /"vmOptions" must be a list of texts/],
   ["name too long for the report", { name: "N".repeat(101) }, null, /"name" has 101 characters; at most 100 fit the failure report/],
@@ -283,9 +284,9 @@ test("three launchers share lib/ and runtime/; the app's own files land in the f
     runtime(path.join(f, "runtime"), { vm: "java.exe" });
     jar(path.join(f, "app.jar"), { "Main-Class": "com.example.Main" }, Object.fromEntries(["Main", "Cli"].map((name) =>
       [`com/example/${name}.class`, classFile({ name: `com/example/${name}`, methods: [STATIC_MAIN] })])));
-    for (const file of ["modes/java.xml", "docs/README.txt", "keys/default.keys"]) {
-      fs.mkdirSync(path.dirname(path.join(f, file)), { recursive: true });
-      fs.writeFileSync(path.join(f, file), file);
+    for (const relative of ["modes/java.xml", "docs/README.txt", "keys/default.keys"]) {
+      fs.mkdirSync(path.dirname(path.join(f, relative)), { recursive: true });
+      fs.writeFileSync(path.join(f, relative), relative);
     }
     fs.symlinkSync("../docs/README.txt", path.join(f, "modes", "linked.txt"));
   });

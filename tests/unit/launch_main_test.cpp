@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "launcher/console_events.h"
-#include "launcher/error_numbers.h"
 #include "launcher/memory_exhaustion.h"
-#include "launcher/path_install.h"
 #include "launcher/report_shortening.h"
 #include "support/fake_platform.h"
 
@@ -202,69 +199,6 @@ TEST_F(LaunchMain, AppModePassesTheVmStatusOnAndReportsOnlyWhatTheLauncherFailed
     EXPECT_NE(platform.messages[0].text.find("\ncommandline: tool \"C:\\My Docs\\a.acd\" --x\n"),
               std::string::npos);
   }
-}
-
-TEST(ConsoleEvents, TheLauncherSurvivesCtrlCAndCtrlBreakButNotTheConsoleClosing) {
-  EXPECT_TRUE(launcherIgnoresConsoleEvent(0));   // Ctrl-C
-  EXPECT_TRUE(launcherIgnoresConsoleEvent(1));   // Ctrl-Break
-  EXPECT_FALSE(launcherIgnoresConsoleEvent(2));  // the console closes
-  EXPECT_FALSE(launcherIgnoresConsoleEvent(5));  // log-off
-  EXPECT_FALSE(launcherIgnoresConsoleEvent(6));  // shut-down
-}
-
-TEST(PathInstall, AnOverlongPathKeepsTheConfiguredDirectoriesInFront) {
-  const std::string configured = ";C:\\native;C:\\more";
-  const std::string inherited = "C:\\" + std::string(kMaxEnvironmentValue, 'i') + ";C:\\end";
-  EXPECT_EQ(pathValueThatFits(configured + ";C:\\Windows"), configured + ";C:\\Windows");
-  EXPECT_EQ(pathValueThatFits(configured + ";" + inherited), configured);
-  const std::string exact(kMaxEnvironmentValue, 'x');
-  EXPECT_EQ(pathValueThatFits(exact), exact);
-  EXPECT_EQ(pathValueThatFits(exact + ";y"), exact);
-  // A ";" right after the longest value that fits is one character too far.
-  EXPECT_EQ(pathValueThatFits("a;" + exact.substr(1) + ";y"), "a");
-  EXPECT_EQ(pathValueThatFits(exact + "x"), "");  // not even one element fits
-  EXPECT_EQ(pathValueThatFits(std::string(32766, 'v')).size(), 32766u);  // the system's limit
-  EXPECT_EQ(pathValueThatFits(std::string(32767, 'v') + ";w"), "");
-
-  FakePlatform platform;
-  installPathAssignment(platform, "path=" + configured + ";" + inherited);
-  EXPECT_EQ(platform.environment("PATH"), configured);
-  installPathAssignment(platform, "path=C:\\a=b;C:\\c");
-  EXPECT_EQ(platform.environment("PATH"), "C:\\a=b;C:\\c");
-}
-
-TEST(ErrorNumbers, SystemErrorsMapLikeTheWindowsRuntime) {
-  // One system error from each range of the table (both ends of the wider
-  // ones), and one outside every range.
-  struct Case {
-    const char* text;
-    std::vector<SystemError> errors;
-  };
-  const Case cases[] = {
-      {"No such file or directory", {2, 3, 15, 18, 53, 67, 161, 206}},
-      {"Permission denied", {5, 16, 19, 36, 65, 82, 83, 108, 132, 158, 167}},
-      {"Not enough space", {7, 9, 1816}},
-      {"Arg list too long", {10}},
-      {"Exec format error", {11, 188, 202}},
-      {"Too many open files", {4}},
-      {"Bad file descriptor", {6, 114, 130}},
-      {"Improper link", {17}},
-      {"File exists", {80, 183}},
-      {"Resource temporarily unavailable", {89, 164, 215}},
-      {"Broken pipe", {109}},
-      {"No space left on device", {112}},
-      {"No child processes", {128, 129}},
-      {"Directory not empty", {145}},
-      {"Invalid argument", {0, 203, 740}},
-  };
-  for (const Case& c : cases) {
-    for (SystemError error : c.errors) {
-      EXPECT_STREQ(errorText(errorNumberFromSystemError(error)), c.text) << error;
-    }
-  }
-  EXPECT_STREQ(errorText(kNoError), "No error");
-  EXPECT_STREQ(errorText(kResultTooLarge), "Result too large");
-  EXPECT_STREQ(errorText(99), "Unknown error");
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 // Writes OUT.exe: the launcher IN.exe with an application's own name, icon,
 // version information, code page, launch mode and AppUserModelID, read from
 // the brand file.
-import { BRAND_KEYS, brandExecutable, loadResourceLibrary, readBrand } from "../lib/brand.js";
+import { BRAND_KEYS, readBrand } from "../lib/brand-file.js";
+import { brandExecutable, loadResourceLibrary } from "../lib/brand.js";
 import { runCommand } from "../lib/errors.js";
 import { versionLine } from "../lib/version.js";
 

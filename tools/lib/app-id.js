@@ -3,7 +3,7 @@
 // must keep the same, like the MSI's upgrade code.
 import crypto from "node:crypto";
 
-import { APP_USER_MODEL_ID_LIMIT } from "./brand.js";
+import { APP_USER_MODEL_ID_LIMIT } from "./brand-file.js";
 
 // Printable ASCII without blanks, in non-empty parts between single dots.
 function clean(text) {

@@ -5,13 +5,15 @@ import fs from "node:fs";
 import path from "node:path";
 
 import { defaultAppId } from "./app-id.js";
-import { checkAppUserModelId, checkTextLengths, iconFiles, parseVersion } from "./brand.js";
+import { checkAppUserModelId, checkTextLengths, parseVersion } from "./brand-file.js";
 import { contentFiles, readContent } from "./content.js";
 import { ToolError } from "./errors.js";
+import { iconFiles } from "./icon.js";
 import { appLaunchers, linkAssociations, readLaunchers } from "./launchers.js";
 import { moduleKey } from "./modules.js";
 import { INSTALLER_KEYS, installerSettings } from "./pack-installer.js";
 import { runtimeRecipe } from "./runtime-recipe.js";
+import { codePage, fail, parseObject, readFile, text } from "./validators.js";
 import { showCharacter, windowsNameProblem } from "./windows-names.js";
 
 export const REQUIRED_KEYS = ["name", "version", "mainJar"];
@@ -26,15 +28,6 @@ const NOT_IN_CONFIG = /[#\r\n\u0000\u001a]/;
 function configProblem(character) {
   const why = character === "#" ? "starts a comment" : character === "\u001a" ? "ends the whole file" : "ends a line";
   return `holds ${showCharacter(character)}, which ${why} in the configuration`;
-}
-
-function fail(context, key, message) {
-  throw new ToolError(`${context.file}: "${key}" ${message}`);
-}
-
-function text(context, key, value) {
-  if (typeof value !== "string" || value.trim() === "") fail(context, key, "must be a text that is not empty");
-  return value;
 }
 
 function configText(context, key, value) {
@@ -134,10 +127,7 @@ export const PACK_KEYS = {
   description: label,
   copyright: label,
   icon,
-  codePage: (context, key, value) => {
-    if (!["utf-8", "ansi"].includes(value)) fail(context, key, 'must be "utf-8" or "ansi"');
-    return value;
-  },
+  codePage,
   console: boolean,
   jars,
   mainClass,
@@ -158,34 +148,11 @@ export const PACK_KEYS = {
   ...INSTALLER_KEYS,
 };
 
-function parse(file) {
-  let data;
-  try {
-    data = fs.readFileSync(file, "utf8");
-  } catch (error) {
-    throw new ToolError(`cannot read the pack file ${file}: ${error.code || error.message}`);
-  }
-  try {
-    // A byte-order mark, as some editors write, is no part of the JSON.
-    return JSON.parse(data.replace(/^\uFEFF/, ""));
-  } catch (error) {
-    throw new ToolError(`${file} is not valid JSON: ${error.message}`);
-  }
-}
-
 // The pack file's settings, checked, with the defaults filled in; options
 // are the command line's --msi and --sign (see pack-installer.js).
 export function readPackFile(file, options = {}) {
-  const raw = parse(file);
-  if (raw === null || typeof raw !== "object" || Array.isArray(raw)) {
-    throw new ToolError(`${file} must hold one JSON object`);
-  }
+  const raw = parseObject(file, readFile(file, "the pack file").toString("utf8"), PACK_KEYS);
   const context = { file, folder: path.dirname(path.resolve(file)), keys: PACK_KEYS };
-  for (const key of Object.keys(raw)) {
-    if (!(key in PACK_KEYS)) {
-      throw new ToolError(`${file}: unknown key "${key}" (known keys: ${Object.keys(PACK_KEYS).join(", ")})`);
-    }
-  }
   for (const key of REQUIRED_KEYS) {
     if (!(key in raw)) throw new ToolError(`${file}: "${key}" is missing (required: ${REQUIRED_KEYS.join(", ")})`);
   }
@@ -195,7 +162,7 @@ export function readPackFile(file, options = {}) {
   const texts = { productName: "name", companyName: "vendor", fileDescription: "description",
     copyright: "copyright" };
   checkTextLengths(file, Object.fromEntries(Object.entries(texts)
-    .filter(([, key]) => typeof pack[key] === "string").map(([text, key]) => [text, pack[key]])), texts);
+    .filter(([, key]) => typeof pack[key] === "string").map(([brandKey, key]) => [brandKey, pack[key]])), texts);
   pack.exeName ??= fileName(context, "exeName", pack.name.replace(/\s+/g, ""));
   pack.console ??= false;
   pack.codePage ??= "ansi";

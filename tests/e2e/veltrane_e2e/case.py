@@ -147,10 +147,10 @@ class DriveRootCase(Case):
     """A folder of a case reached as the root of a drive letter of its own
     ("R:"), for paths at a drive's root."""
 
-    def __init__(self, case, relative, letter):
-        self.run, self.folder, self.letter = case.run, "", letter
-        self.dir = case.path(relative)
-        drive = os.path.join(case.run.wine.env["WINEPREFIX"], "dosdevices", letter.lower())
+    def __init__(self, owner, relative, letter):
+        self.run, self.folder, self.letter = owner.run, "", letter
+        self.dir = owner.path(relative)
+        drive = os.path.join(owner.run.wine.env["WINEPREFIX"], "dosdevices", letter.lower())
         if os.path.lexists(drive):
             os.remove(drive)
         os.symlink(self.dir, drive)

@@ -88,7 +88,7 @@ def addsyspath_list_beyond_variable_limit(c):
                  "child PATH")
 
 
-def command_line_too_long(c, config_text, vm, first_line):
+def command_line_too_long(c, config_text, first_line):
     """Expects the VM refused and the report, too long for the screen,
     shortened to fit: its first line has lost its middle."""
     config = c.write("app.cfg", config_text)
@@ -109,7 +109,7 @@ def jar_folder_with_20000_jars(c):
     for number in range(20000):
         c.write("lib/j%05d.jar" % number, b"")
     jars = ";".join(c.win("lib/j%05d.jar" % n) for n in range(20000))
-    command_line_too_long(c, "jvm %s\naddjars %s\nmainclass Main\n" % (vm, c.win("lib")), vm,
+    command_line_too_long(c, "jvm %s\naddjars %s\nmainclass Main\n" % (vm, c.win("lib")),
                           'Couldn\'t start Veltrane using "%s  -classpath "%s" Main ".' % (vm, jars))
 
 
@@ -133,7 +133,7 @@ def vm_params_up_to_command_line_limit(c):
 def vm_params_past_command_line_limit(c):
     vm = c.probe("vm/probe.exe")
     params, config_text = vm_params_filling(vm, LIMIT + 1)
-    command_line_too_long(c, config_text, vm, 'Couldn\'t start Veltrane using "%s %s  Main ".'
+    command_line_too_long(c, config_text, 'Couldn\'t start Veltrane using "%s %s  Main ".'
                           % (vm, " ".join(params)))
 
 
