@@ -1,23 +1,11 @@
 // The "mainclass" line, and how it goes with the VM options that start the
 // app otherwise.
-#include <algorithm>
-#include <cctype>
 
+#include "check/ascii_case.h"
 #include "check/launch_problems.h"
 #include "check/problem_text.h"
 
 namespace veltrane::check {
-
-namespace {
-
-bool endsWithIgnoringCase(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() &&
-         std::equal(
-             end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
-             [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
-}
-
-}  // namespace
 
 bool isFileName(std::string_view mainClass) {
   return mainClass.find_first_of("/\\") != std::string::npos ||

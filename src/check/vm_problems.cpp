@@ -1,7 +1,7 @@
 // The VM: its "jvm" value, the search for it, and the program found.
 #include <algorithm>
-#include <cctype>
 
+#include "check/ascii_case.h"
 #include "check/launch_problems.h"
 #include "check/problem_text.h"
 #include "launcher/error_numbers.h"
@@ -10,13 +10,6 @@
 namespace veltrane::check {
 
 namespace {
-
-bool endsWithIgnoringCase(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() &&
-         std::equal(
-             end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
-             [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
-}
 
 std::string candidateResult(const LaunchContext& context,
                             const RecordingPlatform::AttributeQuery& query) {
