@@ -44,6 +44,20 @@ SKIPPED = {"Install the packaging tools"}
 PASSWORD = "throw-away"
 
 
+class QuietHandler(http.server.BaseHTTPRequestHandler):
+    """A request handler that keeps the test's output free of access lines."""
+
+    def log_message(self, *arguments):
+        pass
+
+
+def serve(handler):
+    """Serves on an ephemeral loopback port from a thread of this process: (server, port)."""
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, server.server_address[1]
+
+
 def lay_out_app(workspace, jdk, runtime):
     """The jar, and a runtime from a JDK's address or an absolute VM path, and the pack file."""
     build = os.path.join(workspace, "build")
@@ -70,19 +84,15 @@ def start_jdk_server(probe):
     with open(zip_file, "rb") as data:
         body = data.read()
 
-    class Answer(http.server.BaseHTTPRequestHandler):
+    class Answer(QuietHandler):
         def do_GET(self):
             self.send_response(200)
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
             self.wfile.write(body)
 
-        def log_message(self, *arguments):
-            pass
-
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Answer)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server, {"jdk": "http://127.0.0.1:%d/%s" % (server.server_address[1], os.path.basename(zip_file)),
+    server, port = serve(Answer)
+    return server, {"jdk": "http://127.0.0.1:%d/%s" % (port, os.path.basename(zip_file)),
                     "sha256": hashlib.sha256(body).hexdigest()}
 
 
@@ -132,7 +142,7 @@ def start_time_stamp_server(folder):
         out.write(TSA_CONFIG.format(folder=folder, cert=cert, key=key))
     query, reply = os.path.join(folder, "query.tsq"), os.path.join(folder, "reply.tsr")
 
-    class Answer(http.server.BaseHTTPRequestHandler):
+    class Answer(QuietHandler):
         def do_POST(self):
             with open(query, "wb") as out:
                 out.write(self.rfile.read(int(self.headers["Content-Length"])))
@@ -147,12 +157,8 @@ def start_time_stamp_server(folder):
             self.end_headers()
             self.wfile.write(body)
 
-        def log_message(self, *arguments):
-            pass
-
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Answer)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server, "http://127.0.0.1:%d/" % server.server_address[1], cert
+    server, port = serve(Answer)
+    return server, "http://127.0.0.1:%d/" % port, cert
 
 
 def expand(value, context):
