@@ -196,7 +196,9 @@ def verifies(session, file):
 
 def path_entries(s, key, folder):
     """How many entries of PATH under key name folder, and the whole value."""
-    value = (s.registry(key) or {}).get("PATH", "")
+    # Both environment keys always hold values; an empty answer is a reg start
+    # that Wine now and then fails, so it is asked once more.
+    value = (s.registry(key) or s.registry(key) or {}).get("PATH", "")
     return [part.rstrip("\\").lower() for part in value.split(";")].count(folder.lower()), value
 
 
