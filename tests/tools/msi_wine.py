@@ -36,7 +36,7 @@ from java_class import class_entry, main_class_file  # noqa: E402
 
 REPOSITORY = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(REPOSITORY, "tests", "e2e"))
-from veltrane_e2e.verdicts import expect, failures, windows_path  # noqa: E402
+from veltrane_e2e.verdicts import failures, verdict, windows_path  # noqa: E402
 from veltrane_e2e.wine import Wine  # noqa: E402  (the e2e tests' Wine, display and prefix)
 
 NAME, EXE, APP_ID = "Acme Draw", "AcmeDraw", "Acme.AcmeDraw"
@@ -211,32 +211,32 @@ def shortcut_ids(msi):
 
 
 def per_user_install(s, msi, codes, jars, modes):
-    expect(shortcut_ids(msi) == {"StartMenuShortcut": APP_ID, "DesktopShortcut": APP_ID},
+    verdict(shortcut_ids(msi) == {"StartMenuShortcut": APP_ID, "DesktopShortcut": APP_ID},
           "both shortcuts carry System.AppUserModel.ID " + APP_ID, shortcut_ids(msi))
-    expect(s.wine_run("msiexec", "/i", windows_path(msi), "/qn") == 0, "msiexec /i %s /qn" %
+    verdict(s.wine_run("msiexec", "/i", windows_path(msi), "/qn") == 0, "msiexec /i %s /qn" %
           os.path.basename(msi))
     folder = os.path.join(s.profile, "AppData", "Local", "Programs", NAME)
     wanted = {EXE + ".exe", EXE + ".config", "acme.exe", "acme.config", "doc.ico", "runtime/bin/javaw.exe",
               "runtime/bin/java.exe", "runtime/release", "lib/app.jar"} | {"lib/" + jar for jar in jars} | \
         {"modes/" + mode for mode in modes} | {"keymaps/default.keys", "README.txt"}
-    expect(s.installed_files(folder) == wanted, "the files are in AppData\\Local\\Programs\\" + NAME,
+    verdict(s.installed_files(folder) == wanted, "the files are in AppData\\Local\\Programs\\" + NAME,
           sorted(s.installed_files(folder)))
-    expect(verifies(s, os.path.join(folder, EXE + ".exe")), "osslsigncode verify: the installed exe")
+    verdict(verifies(s, os.path.join(folder, EXE + ".exe")), "osslsigncode verify: the installed exe")
     win_folder = "C:\\users\\%s\\AppData\\Local\\Programs\\%s" % (s.user, NAME)
     for place in ("AppData/Roaming/Microsoft/Windows/Start Menu/Programs", "Desktop"):
         link = os.path.join(s.profile, place, NAME + ".lnk")
         target, workdir = shell_link(link) if os.path.exists(link) else (None, None)
-        expect((target, (workdir or "").rstrip("\\")) == (win_folder + "\\" + EXE + ".exe", win_folder),
+        verdict((target, (workdir or "").rstrip("\\")) == (win_folder + "\\" + EXE + ".exe", win_folder),
               "the shortcut in %s starts the exe in the install folder" % place, (target, workdir))
     command = s.registry(r"HKCU\Software\Classes\AcmeDraw.8B91E5C7.acd\shell\open\command")
-    expect(command == {"(Default)": '"%s\\%s.exe" "%%1"' % (win_folder, EXE)},
+    verdict(command == {"(Default)": '"%s\\%s.exe" "%%1"' % (win_folder, EXE)},
           "HKCU\\Software\\Classes\\AcmeDraw.8B91E5C7.acd\\shell\\open\\command", command)
     entry = s.uninstall_entry(codes["productCode"]) or {}
     shown = {k: entry.get(k) for k in ("DisplayName", "DisplayVersion", "Publisher")}
-    expect(shown == {"DisplayName": NAME, "DisplayVersion": codes["version"], "Publisher": "Acme"},
+    verdict(shown == {"DisplayName": NAME, "DisplayVersion": codes["version"], "Publisher": "Acme"},
           "the uninstall entry shows name, version and vendor", shown)
     count, value = path_entries(s, USER_PATH, win_folder)
-    expect(count == 1, "HKCU\\Environment PATH holds the install folder once", value)
+    verdict(count == 1, "HKCU\\Environment PATH holds the install folder once", value)
     return folder
 
 
@@ -275,19 +275,19 @@ def open_document(s, folder, key, through_start):
         with open(record_file, "rb") as data:
             record = data.read().split(b"\0")[0]
         os.remove(record_file)  # the user's own file: msiexec /x would leave it
-    expect(status == 0 and record.endswith(b' "' + windows_path(document).encode() + b'"'),
+    verdict(status == 0 and record.endswith(b' "' + windows_path(document).encode() + b'"'),
           "%s plan.acd: the VM gets the document as its last argument" %
           ("start" if through_start else "the open command of"), (status, record))
 
 
 def nothing_left(s, codes, folder, links):
-    expect(not os.path.exists(folder), "msiexec /x: no install folder", folder)
+    verdict(not os.path.exists(folder), "msiexec /x: no install folder", folder)
     for link in links:
-        expect(not os.path.exists(link), "msiexec /x: no " + os.path.basename(os.path.dirname(link))
+        verdict(not os.path.exists(link), "msiexec /x: no " + os.path.basename(os.path.dirname(link))
               + " shortcut")
     for key in OWN_KEYS + [r"HKLM\Software\Acme", r"HKLM\Software\Classes\AcmeDraw.8B91E5C7.acd"]:
-        expect(s.registry(key) is None, "msiexec /x: no key " + key)
-    expect(s.uninstall_entry(codes["productCode"]) is None, "msiexec /x: no uninstall entry")
+        verdict(s.registry(key) is None, "msiexec /x: no key " + key)
+    verdict(s.uninstall_entry(codes["productCode"]) is None, "msiexec /x: no uninstall entry")
 
 
 def per_user(s):
@@ -298,18 +298,18 @@ def per_user(s):
     path_before = s.registry(USER_PATH, types=True)["PATH"]
     old_msi, old_codes = s.pack("1.0.0", ["old-1.0.jar"], ("draw.mode", "old.mode"),
                                 sign={"pkcs12": keys["pfx"], "passwordEnv": "PFX_PASS"})
-    expect(verifies(s, old_msi), "osslsigncode verify: the MSI signed with a PKCS#12 file")
+    verdict(verifies(s, old_msi), "osslsigncode verify: the MSI signed with a PKCS#12 file")
     folder = per_user_install(s, old_msi, old_codes, ["old-1.0.jar"], ("draw.mode", "old.mode"))
     if has_app_mode(s.args.launcher):
         open_document(s, folder, r"HKCU\Software\Classes\AcmeDraw.8B91E5C7.acd\shell\open\command", False)
     new_msi, new_codes = s.pack("1.1.0", ["new-1.1.jar"], sign={
         "pkcs11Module": "/usr/lib/softhsm/libsofthsm2.so", "keyId": "01", "pinEnv": "TOKEN_PIN",
         "certificate": keys["cert"]})
-    expect(verifies(s, new_msi), "osslsigncode verify: the MSI signed on a SoftHSM token")
-    expect(new_codes["upgradeCode"] == old_codes["upgradeCode"], "1.1.0 keeps the upgrade code")
+    verdict(verifies(s, new_msi), "osslsigncode verify: the MSI signed on a SoftHSM token")
+    verdict(new_codes["upgradeCode"] == old_codes["upgradeCode"], "1.1.0 keeps the upgrade code")
     per_user_install(s, new_msi, new_codes, ["new-1.1.jar"], ("draw.mode",))
-    expect(s.uninstall_entry(old_codes["productCode"]) is None, "1.1.0 over 1.0.0: one version left")
-    expect(s.wine_run("msiexec", "/x", windows_path(new_msi), "/qn") == 0, "msiexec /x /qn")
+    verdict(s.uninstall_entry(old_codes["productCode"]) is None, "1.1.0 over 1.0.0: one version left")
+    verdict(s.wine_run("msiexec", "/x", windows_path(new_msi), "/qn") == 0, "msiexec /x /qn")
     links = [os.path.join(s.profile, p, NAME + ".lnk") for p in
              ("AppData/Roaming/Microsoft/Windows/Start Menu/Programs", "Desktop")]
     nothing_left(s, new_codes, folder, links)
@@ -318,7 +318,7 @@ def per_user(s):
     # entry, which a search along PATH skips. The entries must be the same.
     entries = [(kind, [part for part in value.split(";") if part])
                for kind, value in (path_before, path_after)]
-    expect(entries[0] == entries[1], "msiexec /x: the user's PATH as it was, REG_EXPAND_SZ and all",
+    verdict(entries[0] == entries[1], "msiexec /x: the user's PATH as it was, REG_EXPAND_SZ and all",
           path_after)
     if path_after != path_before:
         print("note: Wine left empty entries in PATH: %r, before %r" % (path_after[1], path_before[1]))
@@ -326,21 +326,21 @@ def per_user(s):
 
 def per_machine(s):
     msi, codes = s.pack("2.0.0", [], installScope="machine")
-    expect(s.wine_run("msiexec", "/i", windows_path(msi), "/qn") == 0, "msiexec /i (per machine)")
+    verdict(s.wine_run("msiexec", "/i", windows_path(msi), "/qn") == 0, "msiexec /i (per machine)")
     folder = os.path.join(s.prefix, "drive_c", "Program Files", NAME)
-    expect(os.path.exists(os.path.join(folder, EXE + ".exe")), "per machine: in Program Files\\" + NAME)
+    verdict(os.path.exists(os.path.join(folder, EXE + ".exe")), "per machine: in Program Files\\" + NAME)
     command = s.registry(r"HKLM\Software\Classes\AcmeDraw.8B91E5C7.acd\shell\open\command")
-    expect(command is not None, "per machine: HKLM\\Software\\Classes\\AcmeDraw.8B91E5C7.acd\\shell\\open\\command")
+    verdict(command is not None, "per machine: HKLM\\Software\\Classes\\AcmeDraw.8B91E5C7.acd\\shell\\open\\command")
     win_folder = "C:\\Program Files\\" + NAME
     count, value = path_entries(s, MACHINE_PATH, win_folder)
-    expect(count == 1, "per machine: the machine's PATH holds the folder once", value)
+    verdict(count == 1, "per machine: the machine's PATH holds the folder once", value)
     if has_app_mode(s.args.launcher):
         open_document(s, folder, None, True)
-    expect(s.wine_run("msiexec", "/x", windows_path(msi), "/qn") == 0, "msiexec /x (per machine)")
+    verdict(s.wine_run("msiexec", "/x", windows_path(msi), "/qn") == 0, "msiexec /x (per machine)")
     links = [os.path.join(s.prefix, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu",
                           "Programs", NAME + ".lnk")]
     nothing_left(s, codes, folder, links)
-    expect(path_entries(s, MACHINE_PATH, win_folder)[0] == 0,
+    verdict(path_entries(s, MACHINE_PATH, win_folder)[0] == 0,
           "msiexec /x: the folder is off the machine's PATH")
 
 

@@ -24,7 +24,7 @@ import zipfile
 
 REPOSITORY = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(REPOSITORY, "tests", "e2e"))
-from veltrane_e2e.verdicts import expect, failures, windows_path  # noqa: E402
+from veltrane_e2e.verdicts import failures, verdict, windows_path  # noqa: E402
 from veltrane_e2e.wine import Wine  # noqa: E402  (the e2e tests' Wine, display and prefix)
 
 def pack(sample, out, cache):
@@ -51,7 +51,7 @@ def run(work):
     found = re.search(r"jdeps found ([\w., ]+)", summary)
     with open(os.path.join(out, "Hello App", "runtime", "release")) as release:
         modules = re.search(r'^MODULES="(.*)"$', release.read(), re.M)
-    expect(found and modules and modules.group(1).split() == found.group(1).split(", "),
+    verdict(found and modules and modules.group(1).split() == found.group(1).split(", "),
           "runtime/release lists the modules jdeps found", summary)
 
     installed = os.path.join(work, "Program Files")
@@ -80,13 +80,13 @@ def run(work):
     expected = ('"%s\\runtime\\bin\\javaw.exe" -Xmx256m "-Dhello.home=%s" '
                 '--add-opens=java.base/java.lang=ALL-UNNAMED -classpath "%s" com.example.hello.Main '
                 '--greet "%s"' % (home, home, jars, windows_path(os.path.join(docs, "letter one.txt"))))
-    expect(status == 0 and record == expected,
+    verdict(status == 0 and record == expected,
           "started from another folder, HelloApp.exe starts runtime\\bin\\javaw.exe with the app's "
           "command line", (status, record))
 
     again = pack(sample, out, cache)
     print(again[again.index("Runtime:"):again.index("Launch command line")], end="")
-    expect("jlink (not run: linked before)" in again and ", from the cache:" in again,
+    verdict("jlink (not run: linked before)" in again and ", from the cache:" in again,
           "the same pack again takes the runtime from the cache", again)
 
 

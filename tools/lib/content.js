@@ -5,15 +5,12 @@ import fs from "node:fs";
 import path from "node:path";
 
 import { ToolError } from "./errors.js";
+import { fail } from "./validators.js";
 import { windowsNameProblem, windowsUpperCase } from "./windows-names.js";
 
 // The top-level names the pack writes itself (each launcher's exe and
 // configuration join them).
 const PACK_OWN = ["lib", "runtime", "mods"];
-
-function fail(context, key, message) {
-  throw new ToolError(`${context.file}: "${key}" ${message}`);
-}
 
 // A path inside the app folder, "/"-separated, every part a Windows file name.
 function insidePath(context, key, to) {

@@ -11,22 +11,13 @@ import { msiVersion, nameUuid } from "./msi-settings.js";
 import { addTables, extraTables } from "./msi-tables.js";
 import { windowsNameProblem } from "./windows-names.js";
 import { appShortcuts, wixSource } from "./wix.js";
+import { listFiles } from "./zip.js";
 
 // 1980-01-01, the earliest time a cabinet can hold, unless SOURCE_DATE_EPOCH says otherwise.
 export function fixedTime(env = process.env) {
   const epoch = Number(env.SOURCE_DATE_EPOCH);
   return env.SOURCE_DATE_EPOCH && Number.isInteger(epoch) && epoch >= 315532800 ?
     epoch * 1000 : Date.UTC(1980, 0, 1);
-}
-
-// The app folder's files, relative with "/".
-function listFiles(folder, relative = "") {
-  const entries = fs.readdirSync(path.join(folder, relative), { withFileTypes: true });
-  return entries.flatMap((entry) => {
-    const inner = relative ? `${relative}/${entry.name}` : entry.name;
-    if (entry.isDirectory()) return listFiles(folder, inner);
-    return [{ relative: inner, source: path.join(folder, inner) }];
-  });
 }
 
 // An icon from outside the app folder, copied beside the exe once however
@@ -125,7 +116,7 @@ function installDescription(settings, name) {
 // cabinet keeps every file's time), named relative to staging (wixl takes no
 // other names).
 function stageFiles(app, staging, time) {
-  const files = listFiles(app.folder);
+  const files = listFiles(app.folder).map((relative) => ({ relative, source: path.join(app.folder, relative) }));
   const associations = associationIcons(app.settings, app.folder, files, staging);
   for (const file of files) {
     const { atime, mtime } = fs.statSync(file.source);

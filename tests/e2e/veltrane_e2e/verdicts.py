@@ -4,7 +4,7 @@ line each, ok or FAIL, with the failures kept for the exit status."""
 failures = []
 
 
-def expect(condition, what, actual=None):
+def verdict(condition, what, actual=None):
     print("%s %s%s" % ("ok  " if condition else "FAIL", what,
                        "" if condition or actual is None else ": got %r" % (actual,)), flush=True)
     if not condition:
